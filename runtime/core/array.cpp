@@ -1,0 +1,184 @@
+// Storage of array values: allocation, resizing, moves, release and the small
+// constructors. Every block comes from malloc/realloc so that plain free
+// releases it.
+#include "runtime/core/array.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "runtime/core/error.h"
+#include "runtime/core/globals.h"
+
+namespace rt {
+
+int32_t scalarshape[1] = {1};
+
+// Bytes per element of a storable type, or 0 for any other code.
+static std::size_t elemsize(int32_t type) {
+  switch (type) {
+    case Bit:
+    case Int: return 4;
+    case Real: return 8;
+    case Char: return 1;
+    default: return 0;
+  }
+}
+
+void descclear(Array* d) {
+  d->type = Undefined;
+  d->rank = 0;
+  d->shape = nullptr;
+  d->storage = Owned;
+  d->value = nullptr;
+}
+
+void descset(Array* d, int32_t type, int32_t rank, const int32_t* shape) {
+  d->type = type;
+  d->rank = rank;
+  if (rank <= 0) {
+    d->shape = scalarshape;
+    return;
+  }
+  void* p;
+  vectalloc(&p, rank, Int);
+  d->shape = static_cast<int32_t*>(p);
+  std::memcpy(d->shape, shape, sizeof(int32_t) * static_cast<std::size_t>(rank));
+}
+
+int32_t descalloc(Array* d) {
+  int32_t n = elemcount(d->rank, d->shape);
+  vectalloc(&d->value, n, d->type);
+  return n;
+}
+
+int32_t elemcount(int32_t rank, const int32_t* shape) {
+  int32_t n = 1;
+  for (int32_t i = rank - 1; i >= 0; --i) n *= shape[i];
+  return n;
+}
+
+void vectalloc(void** p, int32_t n, int32_t type) {
+  if (n <= 0) n = 1;
+  std::size_t size = elemsize(type);
+  if (size == 0) {
+    std::fprintf(errstream, "type %d\n", type);
+    rterror("[vectalloc] impossible case");
+  }
+  void* block = std::malloc(size * static_cast<std::size_t>(n));
+  if (block == nullptr) {
+    std::fprintf(errstream, "request for type %d, size %d\n", type, n);
+    rterror("[vectalloc] out of memory allocation space");
+  }
+  *p = block;
+}
+
+void vectrealloc(void** p, int32_t n, int32_t type) {
+  std::size_t size = elemsize(type);
+  if (size == 0) {
+    std::fprintf(errstream, "type %d\n", type);
+    rterror("[vectrealloc] impossible case");
+  }
+  // A resize to zero elements keeps one element's room, so the storage stays
+  // valid (and releasable) instead of depending on what realloc(p, 0) does.
+  std::size_t bytes = size * static_cast<std::size_t>(n > 0 ? n : 1);
+  void* block = n < 0 ? nullptr : std::realloc(*p, bytes);
+  if (block == nullptr) {
+    std::fprintf(errstream, "request for type %d, size %d\n", type, n);
+    rterror("[vectrealloc] out of memory allocation space");
+  }
+  *p = block;
+}
+
+Array* desccopy(Array* dst, const Array* src) {
+  dst->type = src->type;
+  dst->rank = src->rank;
+  dst->shape = src->shape;
+  dst->value = src->value;
+  return dst;
+}
+
+Array* detalloc(Array* d) {
+  if (d == nullptr || d->storage == Fixed) return d;
+  int32_t n = d->shape != nullptr ? elemcount(d->rank, d->shape) : (d->rank <= 0 ? 1 : 0);
+  if (d->shape != nullptr) {
+    if (d->rank <= 0) {
+      d->shape = nullptr;  // the shared scalar shape is never freed
+    } else if (d->rank == 1 && d->shape[0] == 0) {
+      return d;  // empty vectors may share a static shape: leave them as they are
+    } else {
+      std::free(d->shape);
+      d->rank = 0;
+      d->shape = nullptr;
+    }
+  }
+  if (n <= 0) return d;
+  switch (d->type) {
+    case Bit:
+    case Int:
+    case Real:
+    case Char: std::free(d->value); break;
+    case -1:
+    case Undefined:
+    case 4:
+    case 5:
+    case 6: break;
+    default: rterror("[detalloc] impossible case");
+  }
+  d->type = Undefined;
+  d->value = nullptr;
+  return d;
+}
+
+int32_t* vect1(int32_t n) {
+  void* p;
+  vectalloc(&p, 1, Int);
+  int32_t* v = static_cast<int32_t*>(p);
+  v[0] = n;
+  return v;
+}
+
+int32_t* vect2(int32_t a, int32_t b) {
+  void* p;
+  vectalloc(&p, 1, Real);  // one double's room holds the two ints
+  int32_t* v = static_cast<int32_t*>(p);
+  v[0] = a;
+  v[1] = b;
+  return v;
+}
+
+void mkscalar(Array* d, int32_t* p) {
+  d->type = Int;
+  d->rank = 0;
+  d->shape = scalarshape;
+  d->value = p;
+}
+
+int32_t mkcvect(Array* d, const char* s) {
+  int32_t n = static_cast<int32_t>(std::strlen(s));
+  d->type = Char;
+  d->rank = 1;
+  d->shape = vect1(n);
+  vectalloc(&d->value, n, Char);
+  std::memcpy(d->value, s, static_cast<std::size_t>(n));
+  return n;
+}
+
+void cstring(char* buf, const Array* d) {
+  if (d->type != Char) return;
+  int32_t n = elemcount(d->rank, d->shape);
+  std::memcpy(buf, d->value, static_cast<std::size_t>(n));
+  buf[n] = '\0';
+}
+
+int32_t* intcopy(int32_t* dst, int32_t n, const int32_t* src) {
+  for (int32_t i = 0; i < n; ++i) dst[i] = src[i];
+  return dst + n;
+}
+
+void setargs(int argc, char** argv) {
+  argcount = argc;
+  argvector = argv;
+}
+
+}  // namespace rt

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs the whole test suite twice:
+# an optimised build and an AddressSanitizer + UndefinedBehaviorSanitizer
+# build, both with warnings as errors.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh test
+
+jobs=$(nproc)
+build() {  # name, extra cmake arguments...
+  local dir=build/$1
+  shift
+  cmake -S . -B "$dir" -DZELVO_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+build release -DCMAKE_BUILD_TYPE=Release
+build sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_SANITIZE=ON
+
+echo "== optimised build"
+ctest --test-dir build/release -j "$jobs" --output-on-failure
+echo "== sanitizer build"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/sanitize -j "$jobs" --output-on-failure
