@@ -110,9 +110,12 @@ int32_t iround(double x) {
 int32_t teq(double a, double b) {
   if (a == b) return 1;
   if (realsign(a) != realsign(b)) return 0;
+  // "A > B - B*ct" is tested as "B - A < B*ct": the same comparison, but
+  // the difference of two close numbers is exact, so a one-unit difference
+  // near 1 is not lost to rounding.
   double A = realabs(a), B = realabs(b);
-  if (A < B) return A > B - B * comparisontolerance ? 1 : 0;
-  return B > A - A * comparisontolerance ? 1 : 0;
+  if (A < B) return B - A < B * comparisontolerance ? 1 : 0;
+  return A - B < A * comparisontolerance ? 1 : 0;
 }
 
 int32_t tfloor(double x) {
