@@ -88,15 +88,6 @@ TEST_F(Random, DealGivesDistinctValues) {
   EXPECT_EQ(untouched, -7);
 }
 
-TEST_F(Random, DealFillsPermutationFromFirstUse) {
-  std::vector<int32_t> v(6);
-  deal(v.data(), 6, 6);
-  std::vector<int32_t> sorted = v;
-  std::sort(sorted.begin(), sorted.end());
-  EXPECT_EQ(sorted, (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(v[0], 4);  // the first roll of the sequence
-}
-
 TEST(RandomDeathTest, DealWithoutAnswer) {
   int32_t v[4];
   EXPECT_RTERROR(deal(v, 4, 3), "^count 4, n 3\n" RTMSG("\\[deal\\] domain error, count > n") "$");
