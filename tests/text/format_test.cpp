@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -36,6 +37,13 @@ Array realarray(std::vector<int32_t> shape, std::vector<double> v) { return make
 Array intscalar(int32_t v) { return intarray({}, {v}); }
 Array realscalar(double v) { return realarray({}, {v}); }
 
+// Frees an array made by make or by a format (detalloc leaves empty ones alone).
+void release(Array& a) {
+  if (a.rank > 0) std::free(a.shape);
+  std::free(a.value);
+  descclear(&a);
+}
+
 struct Text {
   std::string chars;
   std::vector<int32_t> shape;
@@ -49,7 +57,7 @@ Text take(Array& r) {
   Text t{std::string(static_cast<const char*>(r.value), static_cast<std::size_t>(n)),
          std::vector<int32_t>(r.shape, r.shape + r.rank)};
   EXPECT_EQ(static_cast<const char*>(r.value)[n], '\0');
-  detalloc(&r);
+  release(r);
   return t;
 }
 
@@ -57,7 +65,7 @@ Text format(Array arg) {
   Array r;
   descclear(&r);
   Format(&r, &arg);
-  detalloc(&arg);
+  release(arg);
   return take(r);
 }
 
@@ -65,8 +73,8 @@ Text dformat(Array left, Array right) {
   Array r;
   descclear(&r);
   DFormat(&r, &left, &right);
-  detalloc(&left);
-  detalloc(&right);
+  release(left);
+  release(right);
   return take(r);
 }
 
@@ -105,8 +113,8 @@ TEST(Format, PrintPrecisionIsBoundedTo70) {
   DFormat(&r, &left, &right);
   EXPECT_EQ(printprecision, 70);
   EXPECT_EQ(take(r).shape, Shape{78});
-  detalloc(&left);
-  detalloc(&right);
+  release(left);
+  release(right);
 }
 
 TEST(Format, CharactersPassThroughUnchanged) {
@@ -122,8 +130,8 @@ TEST(Format, CharactersPassThroughUnchanged) {
   DFormat(&r, &l, &c);
   EXPECT_EQ(r.value, c.value);
   EXPECT_EQ(r.type, Char);
-  detalloc(&c);
-  detalloc(&l);
+  release(c);
+  release(l);
 }
 
 TEST(DFormat, WidthsAndPrecisions) {
@@ -227,6 +235,7 @@ TEST(FormatDeathTest, Failures) {
   descclear(&text);
   mkcvect(&text, "82");
   EXPECT_RTERROR(dformat2(text, intscalar(1)), unknown);  // the left is never read as bytes
+  release(text);
   EXPECT_RTERROR(format(odd), "^\\[Format\\] type 0 \n" RTMSG("Format domain error, unknown type") "$");
 
   // A result too large for one allocation stops before any element is read.
