@@ -207,8 +207,7 @@ rt::Array reversed(const rt::Array& a, std::optional<int32_t> axis) {
 }
 
 // Catenation along the given axis, or without an axis along the last.
-rt::Array catenation(const rt::Array& left, const rt::Array& right,
-                     std::optional<int32_t> axis) {
+rt::Array catenation(const rt::Array& left, const rt::Array& right, std::optional<int32_t> axis) {
   int32_t *shape, block, lc, rc;
   int32_t rank = rt::catenate(&shape, left.rank, left.shape, right.rank, right.shape,
                               axis.value_or(0), axis ? 0 : 2, 2, &block, &lc, &rc);
@@ -381,7 +380,8 @@ rt::Array iota(const rt::Array& n) {
   int32_t k = oneint(n, "[iota] length error");
   if (k < 0) rt::rterror("[iota] domain error");
   rt::Array r = fresh(rt::Int, 1, rt::vect1(k));
-  for (int32_t i = 0; i < k; ++i) rt::ints(r)[i] = static_cast<int32_t>(int64_t{i} + rt::indexorigin);
+  for (int32_t i = 0; i < k; ++i)
+    rt::ints(r)[i] = static_cast<int32_t>(int64_t{i} + rt::indexorigin);
   return r;
 }
 

@@ -28,9 +28,7 @@ static int32_t* shapecopy(int32_t rank, const int32_t* shape) {
 }
 
 // A length grown by n, wrapping rather than overflowing for absurd shapes.
-static int32_t grow(int32_t length, int32_t n) {
-  return static_cast<int32_t>(int64_t{length} + n);
-}
+static int32_t grow(int32_t length, int32_t n) { return static_cast<int32_t>(int64_t{length} + n); }
 
 int32_t dsops(int32_t** shape, int32_t lrank, const int32_t* lshape, int32_t rrank,
               const int32_t* rshape) {
@@ -65,8 +63,8 @@ int32_t dsops(int32_t** shape, int32_t lrank, const int32_t* lshape, int32_t rra
 
 // Catenation of a scalar with an array of rank n: the array's shape with one
 // more along axis k. Stores the block size and the array's count.
-static int32_t withscalar(int32_t** shape, int32_t n, const int32_t* s, int32_t k,
-                          int32_t* block, int32_t* count) {
+static int32_t withscalar(int32_t** shape, int32_t n, const int32_t* s, int32_t k, int32_t* block,
+                          int32_t* count) {
   *shape = shapecopy(n, s);
   (*shape)[k] = grow(s[k], 1);
   *block = prodrange(k, n, s);
@@ -171,8 +169,7 @@ int32_t* lamshape(int32_t k, int32_t lrank, const int32_t* lshape, int32_t rrank
   } else if (rrank == 0) {
     n = lrank + 1;
   } else if (lrank != rrank) {
-    std::fprintf(errstream, "[lamshape] rank error, leftrank = %d, rightrank = %d\n", lrank,
-                 rrank);
+    std::fprintf(errstream, "[lamshape] rank error, leftrank = %d, rightrank = %d\n", lrank, rrank);
     rterror("[lamshape] rank error");
   } else {
     n = lrank + 1;

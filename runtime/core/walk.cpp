@@ -53,8 +53,8 @@ int32_t walksteps(int32_t rrank, const int32_t* rshape, int32_t srank, const int
     int32_t axis = map[t];
     if (axis < 0 || axis >= rrank) {
       std::free(s);
-      std::fprintf(errstream, "\nsource axis %d, result axis %d, result rank %d\n",
-                   t + indexorigin, axis + indexorigin, rrank);
+      std::fprintf(errstream, "\nsource axis %d, result axis %d, result rank %d\n", t + indexorigin,
+                   axis + indexorigin, rrank);
       rterror("[walksteps] axis error");
     }
     if (!empty) checkaxis(t, sshape[t], offsets[t], directions[t], rshape[axis]);

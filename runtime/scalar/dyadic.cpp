@@ -211,8 +211,9 @@ void dsopv(int32_t op, void* result, const void* left, int32_t lefttype, const v
     case OpLog:
       a = as(l, Real, lefttype);
       b = as(r, Real, righttype);
-      res.r = op == OpDivide ? divide(a.r, b.r) : op == OpPower ? std::pow(a.r, b.r)
-                                                                : logarithm(a.r, b.r);
+      res.r = op == OpDivide  ? divide(a.r, b.r)
+              : op == OpPower ? std::pow(a.r, b.r)
+                              : logarithm(a.r, b.r);
       t = Real;
       break;
     case OpCircular:
