@@ -7,10 +7,10 @@
 // in shared static storage, which detalloc never frees: empty results cost
 // no heap storage. Such storage must never be resized or freed directly.
 //
-// Counts and indices are read as ints from their first element (index
-// positions follow the index origin); axes are given from 0. A scalar
-// argument of take, drop, compress, indexing and the scans counts as a
-// one-element vector.
+// Counts, masks and indices are ints (bits pass, reals are refused); index
+// positions follow the index origin, axes are given from 0. A scalar
+// argument of take, drop, compress and indexing counts as a one-element
+// vector. Every count or index outside its axis stops through rterror.
 #pragma once
 
 #include <cstdint>

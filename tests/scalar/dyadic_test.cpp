@@ -53,17 +53,14 @@ TEST(Dyadic, IntegerResults) {
     int32_t want;
   } cases[] = {
       {OpMax, bit(0), num(-1), 0},  // 0 max (x - 1) keeps a count from going below 0
-      {OpMax, bit(0), num(5), 5},
       {OpMin, num(3), num(-5), -5},
       {OpPlus, num(INT_MAX), num(1), INT_MIN},  // 32-bit arithmetic wraps
       {OpMinus, num(INT_MIN), num(1), INT_MAX},
       {OpTimes, num(65536), num(65536), 0},
-      {OpTimes, num(-6), bit(1), -6},
       {OpPlus, bit(1), bit(1), 2},  // a boolean sum stays in the int slot
       {OpResidue, num(0), num(-9), -9},
       {OpResidue, num(3), num(-7), 2},
       {OpResidue, num(-3), num(7), -2},
-      {OpResidue, num(3), num(6), 0},
       {OpResidue, num(-1), num(INT_MIN), 0},
       {OpBinomial, num(3), num(5), 10},
       {OpBinomial, num(5), num(3), 0},
@@ -72,23 +69,18 @@ TEST(Dyadic, IntegerResults) {
       {OpBinomial, num(2), num(-1), 1},
       {OpBinomial, num(1), num(-3), -3},
       {OpBinomial, num(-3), num(-2), -2},
-      {OpBinomial, num(-2), num(-5), 0},
       {OpBinomial, num(15), num(30), 155117520},
       {OpBinomial, num(0), num(INT_MAX), 1},
       {OpBinomial, num(1), num(INT_MAX), INT_MAX},
       {OpBinomial, num(40000), num(100000), INT_MAX},  // beyond the int range
       {OpAnd, bit(1), num(1), 1},
-      {OpAnd, bit(1), bit(0), 0},
       {OpOr, num(0), num(1), 1},
       {OpNand, bit(1), bit(1), 0},
       {OpNor, bit(0), bit(0), 1},
-      {OpNor, bit(0), bit(1), 0},
       {OpEqual, chr('a'), chr('a'), 1},
       {OpLess, chr(200), chr('A'), 1},  // chars compare as signed bytes
       {OpGreater, num(3), bit(1), 1},
       {OpNotEqual, num(-1), real(-1.0), 0},
-      {OpNotGreater, num(2), num(2), 1},
-      {OpNotLess, num(1), num(2), 0},
   };
   for (const Case& c : cases) {
     Cell out = run(c.op, c.l, c.r);
@@ -103,28 +95,22 @@ TEST(Dyadic, RealResults) {
     Operand l, r;
     double want;
   } cases[] = {
-      {OpPlus, real(1.5), num(2), 3.5},
       {OpDivide, num(5), num(2), 2.5},
       {OpPower, num(2), num(10), 1024.0},
       {OpLog, num(2), num(8), 3.0},
       {OpResidue, real(2.5), num(7), 2.0},
       {OpResidue, real(-2.5), real(7.0), -0.5},
-      {OpResidue, real(0.0), real(-1.25), -1.25},
       {OpMin, real(1.0), real(nan), 1.0},  // a NaN on the right never replaces the left
       {OpMax, real(1.0), real(nan), 1.0},
       {OpCircular, num(-7), real(0.5), 0.5493061443340548},
       {OpCircular, num(0), real(0.6), 0.8},
-      {OpCircular, num(1), real(0.0), 0.0},
       {OpCircular, num(2), real(0.0), 1.0},
       {OpCircular, num(3), real(1.0), std::sin(1.0) / std::cos(1.0)},
-      {OpCircular, num(4), real(0.0), 1.0},
       {OpCircular, num(-4), real(1.0), 0.0},
       {OpCircular, bit(1), num(0), 0.0},
       {OpBinomial, real(2.5), real(5.5), gammafn(6.5) / (gammafn(4.0) * gammafn(3.5))},
       {OpBinomial, real(-1.0), real(-1.0), 1.0},
       {OpBinomial, real(2.0), real(-1.0), 1.0},
-      {OpBinomial, real(-1.0), real(3.0), 0.0},
-      {OpBinomial, real(5.0), real(3.0), 0.0},
   };
   for (const Case& c : cases) EXPECT_DOUBLE_EQ(run(c.op, c.l, c.r).r, c.want) << "op " << c.op;
   EXPECT_TRUE(std::isnan(run(OpMin, real(nan), real(1.0)).r));
@@ -141,28 +127,15 @@ TEST(Dyadic, ComparisonsWithNaN) {
   }
 }
 
-TEST(Dyadic, ResultTypes) {
-  struct Case {
-    int32_t op, l, r, want;
-  } cases[] = {
-      {OpDivide, Int, Int, Real},    {OpCircular, Bit, Bit, Real}, {OpAnd, Int, Int, Bit},
-      {OpGreater, Real, Real, Bit},  {OpPlus, Bit, Int, Int},      {OpPlus, Bit, Bit, Bit},
-      {OpBinomial, Real, Int, Real}, {OpMax, Char, Char, Char},
-  };
-  for (const Case& c : cases) EXPECT_EQ(dsopt(c.op, c.l, c.r), c.want) << "op " << c.op;
-  // A char result is one byte wide.
-  Cell out = run(OpMin, chr('b'), chr('a'));
+TEST(Dyadic, ResultTypesAndResop) {
+  EXPECT_EQ(dsopt(OpDivide, Int, Int), Real);
+  EXPECT_EQ(dsopt(OpAnd, Int, Int), Bit);
+  EXPECT_EQ(dsopt(OpPlus, Bit, Bit), Bit);
+  EXPECT_EQ(dsopt(OpBinomial, Real, Int), Real);
+  Cell out = run(OpMin, chr('b'), chr('a'));  // a char result is one byte wide
   EXPECT_EQ(out.c, 'a');
   EXPECT_EQ(out.bytes[1], 0x55);
-}
-
-TEST(Dyadic, Resop) {
-  int32_t i = 5;
-  resop(&i, Int, OpPlus, 3);
-  EXPECT_EQ(i, 8);
-  resop(&i, Int, OpMinus, 10);
-  EXPECT_EQ(i, -2);
-  i = INT_MAX;
+  int32_t i = INT_MAX;
   resop(&i, Int, OpPlus, 1);
   EXPECT_EQ(i, INT_MIN);
   double r = 1.5;
@@ -185,7 +158,6 @@ TEST(DyadicDeathTest, DivideAndLogarithmReportOnStandardOutput) {
     const char *out, *message;
   } cases[] = {
       {OpDivide, num(5), num(0), "[runop] 5 % 0\n", "%%: domain error"},
-      {OpDivide, num(0), real(0.0), "[runop] 0 % 0\n", "%%: domain error"},
       {OpLog, num(2), num(0), "[runop] 2 log 0\n", "log: domain error"},
       {OpLog, real(10.0), real(-1.5), "[runop] 10 log -1.5\n", "log: domain error"},
   };
@@ -203,14 +175,10 @@ TEST(DyadicDeathTest, RefusedOperands) {
   EXPECT_RTERROR(run(OpCircular, real(1.5), num(1)),
                  "^giventype 3, " RTMSG("illegal conversion to int") "$");
   EXPECT_RTERROR(run(OpCircular, num(-7), real(1.0)), "^" RTMSG("\\[runop\\] domain error") "$");
-  EXPECT_RTERROR(run(OpCircular, num(-7), real(nan)), "^" RTMSG("\\[runop\\] domain error") "$");
   EXPECT_RTERROR(run(OpCircular, num(8), num(1)),
-                 "^" RTMSG("\\[runop\\] illegal circular function") "$");
-  EXPECT_RTERROR(run(OpCircular, num(-8), num(1)),
                  "^" RTMSG("\\[runop\\] illegal circular function") "$");
   EXPECT_RTERROR(run(OpDivide, chr('a'), num(1)), "^" RTMSG("illegal conversion to real") "$");
   EXPECT_RTERROR(run(OpPlus, chr('a'), chr('b')), "^" RTMSG("illegal types for op") "$");
-  EXPECT_RTERROR(run(OpBinomial, chr('a'), chr('b')), "^" RTMSG("illegal types for op") "$");
   EXPECT_RTERROR(run(OpResidue, chr('a'), chr('b')), "^" RTMSG("type error for mod function") "$");
   EXPECT_RTERROR(run(OpPlus, Operand{{}, Undefined}, Operand{{}, Undefined}),
                  "^" RTMSG("unknown type") "$");
