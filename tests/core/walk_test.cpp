@@ -16,14 +16,14 @@ namespace {
 
 using Ints = std::vector<int32_t>;
 
-struct Spec {
+struct Layout {
   Ints result, source, map, offsets, directions;  // empty map etc.: as walkinit made them
 };
 
 // Start, steps, then every visited position, walking as the console does:
 // after each element the last axis moves on, and so does every axis whose
 // inner axes have all wrapped.
-Ints trace(const Spec& w) {
+Ints trace(const Layout& w) {
   int32_t r = static_cast<int32_t>(w.result.size()), q = static_cast<int32_t>(w.source.size());
   int32_t *map, *offsets, *directions, *steps;
   walkinit(q, &map, &offsets, &directions);
@@ -49,7 +49,7 @@ Ints trace(const Spec& w) {
 
 TEST(Walk, Traces) {
   struct Case {
-    Spec walk;
+    Layout walk;
     Ints want;  // start, steps, visits
   } cases[] = {
       {{{2, 3}, {2, 3}, {}, {}, {}}, {0, 0, 1, 0, 1, 2, 3, 4, 5}},
