@@ -1,55 +1,437 @@
 // Element loops of the console's primitives.
 #include "console/arrays.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <vector>
+
 #include "runtime/core/convert.h"
+#include "runtime/core/error.h"
+#include "runtime/core/globals.h"
+#include "runtime/core/shape.h"
+#include "runtime/core/walk.h"
+#include "runtime/scalar/dyadic.h"
 
 namespace zelvo {
 
-rt::Array charvec(const char* s) {
+namespace {
+
+// Where values without elements keep their shape (empty vectors) and their
+// elements. detalloc never frees either: it leaves empty vectors alone and
+// frees no elements of an array with a zero axis.
+int32_t emptyshape[1] = {0};
+rt::Cell emptystore;
+
+// A fresh owned value of this type and shape, taking over `shape` (a heap
+// vector, or the scalar shape for rank 0). Its elements are not set.
+rt::Array fresh(int32_t type, int32_t rank, int32_t* shape) {
   rt::Array a;
   rt::descclear(&a);
-  rt::mkcvect(&a, s);
+  a.type = type;
+  a.rank = rank;
+  a.shape = rank > 0 ? shape : rt::scalarshape;
+  int32_t n = rt::elemcount(rank, a.shape);
+  if (n > 0) {
+    rt::vectalloc(&a.value, n, type);
+  } else {
+    a.value = &emptystore;
+    if (rank == 1) {
+      std::free(shape);
+      a.shape = emptyshape;
+    }
+  }
+  return a;
+}
+
+// A new copy of a shape (the scalar shape for rank 0).
+int32_t* shapeof(int32_t rank, const int32_t* shape) {
+  if (rank <= 0) return rt::scalarshape;
+  void* p;
+  rt::vectalloc(&p, rank, rt::Int);
+  int32_t* copy = static_cast<int32_t*>(p);
+  rt::intcopy(copy, rank, shape);
+  return copy;
+}
+
+int32_t count(const rt::Array& a) { return rt::elemcount(a.rank, a.shape); }
+
+// Element i of a, in a cell of a's type.
+rt::Cell element(const rt::Array& a, int64_t i) {
+  rt::Cell c;
+  rt::getmp(&c, &a.value, static_cast<int32_t>(i), a.type);
+  return c;
+}
+
+// Stores a cell of type `from` as element i of a, converted to a's type.
+void put(rt::Array& a, int64_t i, rt::Cell c, int32_t from) {
+  rt::cktype(&c, a.type, from);
+  rt::setmp(&c, &a.value, static_cast<int32_t>(i), a.type);
+}
+
+// Element i of a numeric value as an int (reals are refused).
+int32_t intat(const rt::Array& a, int32_t i) {
+  rt::Cell c = element(a, i);
+  rt::cktype(&c, rt::Int, a.type);
+  return c.i;
+}
+
+// The one element of a count or an index, as an int.
+int32_t oneint(const rt::Array& a, const char* message) {
+  if (count(a) != 1) rt::rterror(message);
+  return intat(a, 0);
+}
+
+// The same value seen as a vector: a scalar becomes a one-element vector.
+// Only for reading; it shares a's storage.
+rt::Array asvector(const rt::Array& a) {
+  rt::Array v = a;
+  if (v.rank == 0) {
+    v.rank = 1;
+    v.shape = rt::scalarshape;
+  }
+  return v;
+}
+
+// Position of the index i (index origin) in an axis of this length.
+int32_t position(int32_t i, int32_t length) {
+  int64_t p = int64_t{i} - rt::indexorigin;
+  if (p < 0 || p >= length) {
+    std::fprintf(rt::errstream, "\nindex %d, length %d\n", i, length);
+    rt::rterror("[index] index error");
+  }
+  return static_cast<int32_t>(p);
+}
+
+// How a walk moves along one source axis: the result's length on it, the
+// source index of its first item, and +1 or -1.
+struct Move {
+  int32_t length;
+  int32_t offset;
+  int32_t direction;
+};
+
+// The items of a in the order that the moves describe, one per axis of a.
+rt::Array walk(const rt::Array& a, const std::vector<Move>& moves) {
+  int32_t rank = a.rank;
+  int32_t *map, *offsets, *directions, *steps;
+  rt::walkinit(rank, &map, &offsets, &directions);
+  int32_t* shape = shapeof(rank, a.shape);
+  for (int32_t t = 0; t < rank; ++t) {
+    shape[t] = moves[t].length;
+    offsets[t] = moves[t].offset;
+    directions[t] = moves[t].direction;
+  }
+  int64_t at = rt::walksteps(rank, shape, rank, a.shape, &steps, map, offsets, directions);
+  rt::Array r = fresh(a.type, rank, shape);
+  std::vector<int32_t> index(static_cast<std::size_t>(rank), 0);
+  int32_t n = count(r);
+  for (int32_t e = 0; e < n; ++e) {
+    rt::Cell c = element(a, at);
+    rt::setmp(&c, &r.value, e, r.type);
+    // The last axis moves on; each axis whose inner axes have all wrapped
+    // moves on too, its step already undoing the inner axes' run.
+    int32_t t = rank - 1;
+    at += steps[t];
+    while (t > 0 && ++index[t] == r.shape[t]) {
+      index[t] = 0;
+      at += steps[--t];
+    }
+  }
+  for (int32_t* p : {map, offsets, directions, steps}) std::free(p);
+  return r;
+}
+
+// The moves that leave every axis of a as it is.
+std::vector<Move> unchanged(const rt::Array& a) {
+  std::vector<Move> moves;
+  for (int32_t t = 0; t < a.rank; ++t) moves.push_back({a.shape[t], 0, 1});
+  return moves;
+}
+
+// The move of take (drop false) or drop (drop true) of c items along an axis
+// of length `length`. Take has no fill, so it stops for a count beyond the
+// axis; drop of the whole axis or more leaves it empty.
+Move cut(bool drop, int32_t c, int32_t length, int32_t axis) {
+  int64_t size = c < 0 ? -int64_t{c} : c;
+  if (drop) {
+    int32_t k = static_cast<int32_t>(size < length ? size : length);
+    return {length - k, c < 0 ? 0 : k, 1};
+  }
+  if (size > length) {
+    std::fprintf(rt::errstream, "\naxis %d, count %d, length %d\n", axis + rt::indexorigin, c,
+                 length);
+    rt::rterror("[take] length error");
+  }
+  int32_t k = static_cast<int32_t>(size);
+  return {k, c < 0 ? length - k : 0, 1};
+}
+
+// Stops unless axis is an axis of an array of this rank.
+void checkaxis(int32_t axis, int32_t rank, const char* message) {
+  if (axis >= 0 && axis < rank) return;
+  std::fprintf(rt::errstream, "\naxis %d, rank %d\n", axis, rank);
+  rt::rterror(message);
+}
+
+// Take or drop with one count along the given axis, or without an axis
+// along the last axis, or one count per axis.
+rt::Array takedrop(bool drop, const rt::Array& count, const rt::Array& a,
+                   std::optional<int32_t> axis) {
+  rt::Array v = asvector(a);
+  std::vector<Move> moves = unchanged(v);
+  int32_t nc = zelvo::count(count);
+  if (!axis && nc == v.rank && nc > 1) {
+    for (int32_t t = 0; t < v.rank; ++t) moves[t] = cut(drop, intat(count, t), v.shape[t], t);
+    return walk(v, moves);
+  }
+  int32_t k = axis.value_or(v.rank - 1);
+  checkaxis(k, v.rank, drop ? "[drop] axis error" : "[take] axis error");
+  if (nc != 1) {
+    std::fprintf(rt::errstream, "\ncounts %d, rank %d\n", nc, v.rank);
+    rt::rterror(drop ? "[drop] rank error" : "[take] rank error");
+  }
+  moves[k] = cut(drop, intat(count, 0), v.shape[k], k);
+  return walk(v, moves);
+}
+
+rt::Array reversed(const rt::Array& a, std::optional<int32_t> axis) {
+  rt::Array v = asvector(a);
+  int32_t k = axis.value_or(v.rank - 1);
+  checkaxis(k, v.rank, "[reverse] axis error");
+  if (a.rank == 0) return copyof(a);  // a scalar is its own reverse
+  std::vector<Move> moves = unchanged(v);
+  moves[k] = {v.shape[k], v.shape[k] - 1, -1};
+  return walk(v, moves);
+}
+
+// Catenation along the given axis, or without an axis along the last.
+rt::Array catenation(const rt::Array& left, const rt::Array& right, std::optional<int32_t> axis) {
+  int32_t *shape, block, lc, rc;
+  int32_t rank = rt::catenate(&shape, left.rank, left.shape, right.rank, right.shape,
+                              axis.value_or(0), axis ? 0 : 2, 2, &block, &lc, &rc);
+  int32_t nl = count(left), nr = count(right);
+  int32_t type = nl == 0 && nr > 0   ? right.type
+                 : nr == 0 && nl > 0 ? left.type
+                                     : rt::imax(left.type, right.type);
+  rt::Array r = fresh(type, rank, shape);
+  // The result is a run of groups: lc * block items of the left, then
+  // rc * block items of the right.
+  int64_t lpart = int64_t{lc} * block, group = lpart + int64_t{rc} * block;
+  int32_t n = count(r);
+  for (int32_t p = 0; p < n; ++p) {
+    int64_t g = p / group, o = p % group;
+    if (o < lpart)
+      put(r, p, element(left, nl == 1 ? 0 : g * lpart + o), left.type);
+    else
+      put(r, p, element(right, nr == 1 ? 0 : g * (group - lpart) + o - lpart), right.type);
+  }
+  return r;
+}
+
+// The and-scan (andscan true) or or-scan along the last axis.
+rt::Array scan(bool andscan, const rt::Array& a) {
+  rt::Array r = fresh(rt::Bit, a.rank, shapeof(a.rank, a.shape));
+  int32_t n = count(a), run = a.rank > 0 ? a.shape[a.rank - 1] : 1;
+  bool acc = false;
+  for (int32_t i = 0; i < n; ++i) {
+    rt::Cell c = element(a, i);
+    rt::cktype(&c, rt::Bit, a.type);
+    bool x = c.i != 0;
+    acc = i % run == 0 ? x : andscan ? acc && x : acc || x;
+    c.i = acc;
+    rt::setmp(&c, &r.value, i, rt::Bit);
+  }
+  return r;
+}
+
+// The reduction by `op` along the last axis, from the right as is the rule
+// for reductions; bits reduce to ints.
+rt::Array reduce(int32_t op, const rt::Array& a) {
+  int32_t type = a.type == rt::Bit ? rt::Int : a.type;
+  if (a.rank == 0) {
+    rt::Array r = fresh(type, 0, rt::scalarshape);
+    put(r, 0, element(a, 0), a.type);
+    return r;
+  }
+  int32_t run = a.shape[a.rank - 1];
+  rt::Array r = fresh(type, a.rank - 1, shapeof(a.rank - 1, a.shape));
+  int32_t n = count(r);
+  for (int32_t k = 0; k < n; ++k) {
+    rt::Cell acc;
+    int64_t base = int64_t{k} * run;
+    if (run == 0) {
+      rt::identity(op, &acc, type);
+    } else {
+      acc = element(a, base + run - 1);
+      rt::cktype(&acc, type, a.type);
+    }
+    for (int32_t j = run - 2; j >= 0; --j) {
+      rt::Cell x = element(a, base + j);
+      rt::dsopv(op, &acc, &x, a.type, &acc, type);
+    }
+    rt::setmp(&acc, &r.value, k, type);
+  }
+  return r;
+}
+
+}  // namespace
+
+rt::Array charvec(const char* s) {
+  int32_t n = static_cast<int32_t>(std::strlen(s));
+  rt::Array a = fresh(rt::Char, 1, rt::vect1(n));
+  std::memcpy(a.value, s, static_cast<std::size_t>(n));
   return a;
 }
 
 rt::Array intscalar(int32_t v) {
-  rt::Array a;
-  rt::descclear(&a);
-  rt::descset(&a, rt::Int, 0, nullptr);
-  rt::descalloc(&a);
+  rt::Array a = fresh(rt::Int, 0, rt::scalarshape);
   rt::ints(a)[0] = v;
   return a;
 }
 
 rt::Array charscalar(char c) {
-  rt::Array a;
-  rt::descclear(&a);
-  rt::descset(&a, rt::Char, 0, nullptr);
-  rt::descalloc(&a);
+  rt::Array a = fresh(rt::Char, 0, rt::scalarshape);
   rt::chars(a)[0] = c;
   return a;
 }
 
 rt::Array copyof(const rt::Array& a) {
-  rt::Array r;
-  rt::descclear(&r);
-  rt::descset(&r, a.type, a.rank, a.shape);
-  int32_t n = rt::descalloc(&r);
-  rt::Cell cell;
+  rt::Array r = fresh(a.type, a.rank, shapeof(a.rank, a.shape));
+  int32_t n = count(r);
   for (int32_t i = 0; i < n; ++i) {
-    rt::getmp(&cell, &a.value, i, a.type);
-    rt::setmp(&cell, &r.value, i, r.type);
+    rt::Cell c = element(a, i);
+    rt::setmp(&c, &r.value, i, r.type);
   }
   return r;
 }
 
-int32_t firstint(const rt::Array& a) {
-  rt::Cell cell;
-  rt::getmp(&cell, &a.value, 0, a.type);
-  rt::cktype(&cell, rt::Int, a.type);
-  return cell.i;
-}
+int32_t firstint(const rt::Array& a) { return intat(a, 0); }
 
 int32_t length(const rt::Array& a) { return a.shape[0]; }
+
+rt::Array dyadic(int32_t op, const rt::Array& left, const rt::Array& right) {
+  int32_t* shape;
+  int32_t rank = rt::dsops(&shape, left.rank, left.shape, right.rank, right.shape);
+  rt::Array r = fresh(rt::dsopt(op, left.type, right.type), rank, shape);
+  int32_t n = count(r), nl = count(left), nr = count(right);
+  for (int32_t i = 0; i < n; ++i) {
+    rt::Cell a = element(left, nl == 1 ? 0 : i), b = element(right, nr == 1 ? 0 : i), c;
+    rt::dsopv(op, &c, &a, left.type, &b, right.type);
+    rt::setmp(&c, &r.value, i, r.type);
+  }
+  return r;
+}
+
+rt::Array catenate(const rt::Array& left, const rt::Array& right) {
+  return catenation(left, right, std::nullopt);
+}
+
+rt::Array catenate(const rt::Array& left, const rt::Array& right, int32_t axis) {
+  return catenation(left, right, axis);
+}
+
+rt::Array take(const rt::Array& count, const rt::Array& a) {
+  return takedrop(false, count, a, std::nullopt);
+}
+
+rt::Array take(const rt::Array& count, const rt::Array& a, int32_t axis) {
+  return takedrop(false, count, a, axis);
+}
+
+rt::Array drop(const rt::Array& count, const rt::Array& a) {
+  return takedrop(true, count, a, std::nullopt);
+}
+
+rt::Array drop(const rt::Array& count, const rt::Array& a, int32_t axis) {
+  return takedrop(true, count, a, axis);
+}
+
+rt::Array reverse(const rt::Array& a) { return reversed(a, std::nullopt); }
+
+rt::Array reverse(const rt::Array& a, int32_t axis) { return reversed(a, axis); }
+
+rt::Array compress(const rt::Array& mask, const rt::Array& a) {
+  if (mask.rank > 1 || a.rank > 1) rt::rterror("[compress] rank error");
+  int32_t nm = count(mask), na = count(a);
+  std::vector<int32_t> chosen;
+  for (int32_t i = 0; i < nm; ++i)
+    if (intat(mask, i) != 0) chosen.push_back(i);
+  if (na != 1 && nm != na) rt::rterror("length error: compress, shape missmatch");
+  int32_t n = static_cast<int32_t>(chosen.size());
+  rt::Array r = fresh(a.type, 1, rt::vect1(n));
+  for (int32_t k = 0; k < n; ++k) {
+    rt::Cell c = element(a, na == 1 ? 0 : chosen[k]);
+    rt::setmp(&c, &r.value, k, r.type);
+  }
+  return r;
+}
+
+rt::Array andscan(const rt::Array& a) { return scan(true, a); }
+
+rt::Array orscan(const rt::Array& a) { return scan(false, a); }
+
+rt::Array plusreduce(const rt::Array& a) { return reduce(rt::OpPlus, a); }
+
+rt::Array maxreduce(const rt::Array& a) { return reduce(rt::OpMax, a); }
+
+rt::Array iota(const rt::Array& n) {
+  int32_t k = oneint(n, "[iota] length error");
+  if (k < 0) rt::rterror("[iota] domain error");
+  rt::Array r = fresh(rt::Int, 1, rt::vect1(k));
+  for (int32_t i = 0; i < k; ++i)
+    rt::ints(r)[i] = static_cast<int32_t>(int64_t{i} + rt::indexorigin);
+  return r;
+}
+
+rt::Array row(const rt::Array& m, const rt::Array& i) {
+  if (m.rank != 2) rt::rterror("[row] rank error");
+  int32_t p = position(oneint(i, "[row] length error"), m.shape[0]), cols = m.shape[1];
+  rt::Array r = fresh(m.type, 1, rt::vect1(cols));
+  for (int32_t j = 0; j < cols; ++j) {
+    rt::Cell c = element(m, int64_t{p} * cols + j);
+    rt::setmp(&c, &r.value, j, r.type);
+  }
+  return r;
+}
+
+void assignrow(rt::Array& m, const rt::Array& i, const rt::Array& value) {
+  if (m.rank != 2) rt::rterror("[sub assignment] rank error 1");
+  if (value.rank > 1) rt::rterror("[sub assignment] rank error 2");
+  int32_t p = position(oneint(i, "[sub assignment] length error"), m.shape[0]);
+  int32_t cols = m.shape[1], nv = count(value);
+  if (nv != 1 && nv != cols) rt::rterror("[sub assignment] length error");
+  for (int32_t j = 0; j < cols; ++j)
+    put(m, int64_t{p} * cols + j, element(value, nv == 1 ? 0 : j), value.type);
+}
+
+rt::Array pick(const rt::Array& v, const rt::Array& i) {
+  if (v.rank > 1) rt::rterror("[index] rank error");
+  int32_t len = count(v);
+  rt::Array r = fresh(v.type, i.rank, shapeof(i.rank, i.shape));
+  int32_t n = count(r);
+  for (int32_t k = 0; k < n; ++k) {
+    rt::Cell c = element(v, position(intat(i, k), len));
+    rt::setmp(&c, &r.value, k, r.type);
+  }
+  return r;
+}
+
+void assign(rt::Array& v, const rt::Array& i, const rt::Array& value) {
+  if (v.rank > 1) rt::rterror("[sub assignment] rank error 1");
+  int32_t len = count(v), ni = count(i), nv = count(value);
+  if (nv != 1 && nv != ni) rt::rterror("[sub assignment] length error");
+  for (int32_t k = 0; k < ni; ++k)
+    put(v, position(intat(i, k), len), element(value, nv == 1 ? 0 : k), value.type);
+}
+
+void testmxrank(const rt::Array& a) {
+  if (a.rank > 1) rt::rterror("[testmxrank] rank error");
+}
+
+void testchar(const rt::Array& a) {
+  if (a.type != rt::Char) rt::rterror("type error");
+}
 
 }  // namespace zelvo

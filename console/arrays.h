@@ -1,6 +1,16 @@
 // The element loops of the primitives that the console's functions use. The
-// runtime computes shapes and steps; the elements move here, through getmp
-// and setmp, and nowhere else in the console.
+// runtime computes shapes, counts and walk steps; the elements move here,
+// through getmp and setmp, and nowhere else in the console.
+//
+// Every function that gives a value returns a fresh owned array. A value
+// without elements keeps its elements (and, for an empty vector, its shape)
+// in shared static storage, which detalloc never frees: empty results cost
+// no heap storage. Such storage must never be resized or freed directly.
+//
+// Counts, masks and indices are ints (bits pass, reals are refused); index
+// positions follow the index origin, axes are given from 0. A scalar
+// argument of take, drop, compress and indexing counts as a one-element
+// vector. Every count or index outside its axis stops through rterror.
 #pragma once
 
 #include <cstdint>
@@ -21,5 +31,65 @@ rt::Array copyof(const rt::Array& a);
 int32_t firstint(const rt::Array& a);
 // The length of a vector: the first shape element (1 for a scalar).
 int32_t length(const rt::Array& a);
+
+// The dyadic scalar function `op` (an operator code) applied element by
+// element; a scalar or one-element vector pairs with every element of the
+// other side.
+rt::Array dyadic(int32_t op, const rt::Array& left, const rt::Array& right);
+
+// left, right: catenation along the last axis, or along `axis`. A side with
+// no elements takes the type of the other.
+rt::Array catenate(const rt::Array& left, const rt::Array& right);
+rt::Array catenate(const rt::Array& left, const rt::Array& right, int32_t axis);
+
+// count take a: the first count (count >= 0) or last -count items along the
+// last axis, or along `axis`; a count with one entry per axis takes along
+// every axis. There are no fill items: a count beyond the axis stops.
+rt::Array take(const rt::Array& count, const rt::Array& a);
+rt::Array take(const rt::Array& count, const rt::Array& a, int32_t axis);
+
+// count drop a: all but the first count (count >= 0) or last -count items,
+// as for take; dropping the whole axis or more leaves it empty.
+rt::Array drop(const rt::Array& count, const rt::Array& a);
+rt::Array drop(const rt::Array& count, const rt::Array& a, int32_t axis);
+
+// The items of a in reverse order along the last axis, or along `axis`.
+rt::Array reverse(const rt::Array& a);
+rt::Array reverse(const rt::Array& a, int32_t axis);
+
+// mask / a: the elements of the vector a whose mask element is not 0, in
+// order. A one-element a supplies its element to every selected position.
+rt::Array compress(const rt::Array& mask, const rt::Array& a);
+
+// The and-scan and or-scan of a boolean value along its last axis: the
+// and-scan keeps 1 up to the first 0, the or-scan turns 1 from the first 1.
+rt::Array andscan(const rt::Array& a);
+rt::Array orscan(const rt::Array& a);
+
+// The plus and maximum reductions along the last axis; an empty axis gives
+// the function's identity. Bits reduce to ints.
+rt::Array plusreduce(const rt::Array& a);
+rt::Array maxreduce(const rt::Array& a);
+
+// The first n indices, from the index origin on.
+rt::Array iota(const rt::Array& n);
+
+// Row i (index origin) of the matrix m.
+rt::Array row(const rt::Array& m, const rt::Array& i);
+// Row i of the matrix m, every column, becomes value (a scalar, or a vector
+// as long as a row), in place.
+void assignrow(rt::Array& m, const rt::Array& i, const rt::Array& value);
+
+// v[i]: the elements of the vector v at the indices i (index origin); the
+// result has the shape of i.
+rt::Array pick(const rt::Array& v, const rt::Array& i);
+// v[i] <- value, in place: value is a single element or has one element per
+// index; each is converted to v's type.
+void assign(rt::Array& v, const rt::Array& i, const rt::Array& value);
+
+// Stops with "[testmxrank] rank error" unless a is a scalar or a vector.
+void testmxrank(const rt::Array& a);
+// Stops with "type error" unless a holds characters.
+void testchar(const rt::Array& a);
 
 }  // namespace zelvo

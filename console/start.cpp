@@ -1,8 +1,6 @@
 // The entry point: globals, launcher, announcements, key loop, release.
 #include "console/start.h"
 
-#include <string>
-
 #include "console/announce.h"
 #include "console/arrays.h"
 #include "console/globals.h"
@@ -13,13 +11,10 @@ namespace zelvo {
 const char* const startedtext = " STARTED  ";
 const char* const stoppedtext = " STOPPED  ";
 
-// " ... " followed by the prompt and the given tail.
-static rt::Array announcement(const char* tail) {
-  const rt::Array& prompt = Prompt.get();
-  std::string text = " ... ";
-  text.append(rt::chars(prompt), static_cast<std::size_t>(length(prompt)));
-  text += tail;
-  return charvec(text.c_str());
+rt::Array announcement(const char* tail) {
+  Var Head("Head", charvec(" ... ")), Tail("Tail", charvec(tail));
+  Var Res("Res", catenate(Head.get(), Prompt.get()));
+  return catenate(Res.get(), Tail.get());
 }
 
 int zelvomain(int argc, char** argv) {

@@ -1,14 +1,20 @@
 // The console's entry point.
 #pragma once
 
+#include "runtime/core/array.h"
+
 namespace zelvo {
 
 // Runs the whole program: creates the globals, opens the terminal window,
 // runs the key loop, releases the globals. Returns the exit status, 0.
 int zelvomain(int argc, char** argv);
 
-// The texts of the start and stop announcements, built from the prompt.
+// The tails of the start and stop announcements.
 extern const char* const startedtext;
 extern const char* const stoppedtext;
+
+// An announcement: " ... ", then the prompt, then `tail`, as one character
+// vector.
+rt::Array announcement(const char* tail);
 
 }  // namespace zelvo
