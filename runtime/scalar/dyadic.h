@@ -5,33 +5,10 @@
 
 #include <cstdint>
 
+#include "runtime/scalar/opcodes.h"
+
 namespace rt {
 
-// Operator codes shared by the scalar kernels, result types and identities.
-enum Opcode : int32_t {
-  OpNot = 0,  // monadic only
-  OpMin = 1,
-  OpMax = 2,
-  OpPlus = 3,
-  OpMinus = 4,
-  OpTimes = 5,
-  OpResidue = 6,
-  OpDivide = 7,
-  OpPower = 8,
-  OpLog = 9,
-  OpCircular = 10,
-  OpBinomial = 11,
-  OpAnd = 12,
-  OpOr = 13,
-  OpNand = 14,
-  OpNor = 15,
-  OpLess = 16,
-  OpNotGreater = 17,
-  OpEqual = 18,
-  OpNotEqual = 19,
-  OpNotLess = 20,
-  OpGreater = 21,
-};
 
 // Applies the dyadic function `op` to the element at `left` (of type
 // lefttype) and the one at `right`, and writes the result element at

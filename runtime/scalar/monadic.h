@@ -5,24 +5,10 @@
 #include <cstdint>
 
 #include "runtime/core/array.h"
+#include "runtime/scalar/opcodes.h"
 
 namespace rt {
 
-// Monadic operator codes that differ from the dyadic numbering's names.
-enum MonadicOp : int32_t {
-  OpNot = 0,
-  OpFloor = 1,
-  OpCeiling = 2,
-  OpConjugate = 3,
-  OpNegate = 4,
-  OpSignum = 5,
-  OpMagnitude = 6,
-  OpReciprocal = 7,
-  OpExponential = 8,
-  OpLogarithm = 9,
-  OpPiTimes = 10,
-  OpFactorial = 11,
-};
 
 // Applies monadic function `op` to the element x of type `type` and writes
 // the one result element, of the type msopt gives, into *result. result and
