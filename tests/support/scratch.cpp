@@ -1,4 +1,4 @@
-// Temporary folders, descriptor counts and zombie counts, from /proc.
+// Temporary folders, and counts of descriptors and children from /proc.
 #include "tests/support/scratch.h"
 
 #include <dirent.h>
@@ -57,7 +57,7 @@ static bool procstate(const std::string& pid, char* state, int* ppid) {
   return static_cast<bool>(rest >> *state >> *ppid);
 }
 
-int zombies() {
+int children() {
   DIR* d = opendir("/proc");
   int n = 0;
   int me = getpid();
@@ -65,7 +65,7 @@ int zombies() {
     if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
     char state;
     int ppid;
-    if (procstate(e->d_name, &state, &ppid) && ppid == me && state == 'Z') ++n;
+    if (procstate(e->d_name, &state, &ppid) && ppid == me) ++n;
   }
   closedir(d);
   return n;

@@ -1,5 +1,5 @@
 // Process-level facts and scratch space for tests of the system functions:
-// a temporary folder, the count of open descriptors, zombie children.
+// a temporary folder, the count of open descriptors, children and zombies.
 #pragma once
 
 #include <string>
@@ -28,8 +28,9 @@ std::string readfile(const std::string& path);
 // The number of descriptors this process has open.
 int fdcount();
 
-// The number of this process's children that have ended and not been collected.
-int zombies();
+// The number of this process's children, whether running or ended and not
+// yet collected.
+int children();
 
 // Whether the child with this pid is a zombie (ended, not collected).
 bool iszombie(int pid);
