@@ -51,6 +51,21 @@ void closefds(const std::vector<int32_t>& fds) {
   EXPECT_EQ(r.count(), static_cast<int32_t>(fds.size()));
 }
 
+// One call of the runtime that does nothing else: reading the clock.
+void runtimecall() {
+  Val none, clock;
+  rt::sysvar(rt::ClockSeconds, &clock, &none, &none);
+}
+
+// Calls the runtime until this process has no more than `left` children, for
+// at most two seconds; each call collects the children that have finished.
+void collectuntil(int left) {
+  for (int tries = 0; tries < 400 && zelvotest::children() > left; ++tries) {
+    usleep(5000);
+    runtimecall();
+  }
+}
+
 // Waits up to two seconds for the descriptor to become readable.
 bool readable(int fd) {
   pollfd p{fd, POLLIN, 0};
@@ -157,8 +172,7 @@ TEST(Spawn, DoesNotWait) {
   rt::spawn(&r, &none, &cmd);
   EXPECT_EQ(r->rank, 1);
   EXPECT_EQ(r.count(), 0);
-  Val clock;
-  rt::sysvar(rt::ClockSeconds, &clock, &none, &none);  // looks for finished children without waiting
+  runtimecall();  // looks for finished children without waiting
   EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 0.4);
   EXPECT_EQ(zelvotest::children(), 1) << "the child runs on";
 }
@@ -195,13 +209,7 @@ TEST(Children, FinishedOnesAreCollectedWithoutWaiting) {
   piped("true", input);
   Val none = Val::intscalar(0), cmd = Val::chars("true"), r;
   rt::spawn(&r, &none, &cmd);
-  // Calls of the runtime until both of its children are gone: each call
-  // collects those that have finished by then.
-  Val clock;
-  for (int tries = 0; tries < 400 && zelvotest::children() > 1; ++tries) {
-    usleep(5000);
-    rt::sysvar(rt::ClockSeconds, &clock, &none, &none);
-  }
+  collectuntil(1);
   EXPECT_EQ(zelvotest::children(), 1) << "only the caller's own child is left";
   EXPECT_TRUE(zelvotest::iszombie(own));
   int status = 0;
@@ -235,11 +243,7 @@ TEST(Children, NoDescriptorsOrZombiesLeftBehind) {
     closefds({e[1]});
   }
   EXPECT_EQ(zelvotest::fdcount(), before);
-  Val none, clock;
-  for (int tries = 0; tries < 400 && zelvotest::children() > 0; ++tries) {
-    usleep(5000);
-    rt::sysvar(rt::ClockSeconds, &clock, &none, &none);
-  }
+  collectuntil(0);
   EXPECT_EQ(zelvotest::children(), 0);
 }
 
