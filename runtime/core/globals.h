@@ -1,6 +1,6 @@
-// The runtime's settings: the two streams, print precision, index origin,
-// random link and the argument record. They change only through sysvar
-// (and setargs for the argument record).
+// The runtime's settings: the two streams and their map flags, print
+// precision, index origin, random link and the argument record. They change
+// only through sysvar (and setargs for the argument record).
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,8 @@ namespace rt {
 
 extern FILE* outstream;        // where printit writes; standard output at start
 extern FILE* errstream;        // where rterror and detail lines go; standard error at start
+extern int32_t outflag;        // stream map: 0 output to standard output, else standard error
+extern int32_t errflag;        // stream map: 0 errors to standard output, else standard error
 extern int32_t printprecision; // 7 at start
 extern int32_t indexorigin;    // 1 at start
 extern int32_t randomlink;     // 1 at start

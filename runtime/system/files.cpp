@@ -1,0 +1,328 @@
+// open, read, readfd, write, fwrite, lseek, fcntl, close and the empty-vector
+// constructors. Inside namespace rt these names hide the C library's, so the
+// system calls are always written ::open, ::read and so on.
+#include "runtime/system/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "runtime/core/error.h"
+#include "runtime/core/globals.h"
+#include "runtime/system/process.h"
+#include "runtime/system/sysargs.h"
+#include "runtime/system/sysvar.h"
+
+namespace rt {
+
+// The shape of every empty vector these constructors make: never freed.
+static int32_t emptyshape[1] = {0};
+
+void mkemptyivect(Array* d) {
+  d->type = Int;
+  d->rank = 1;
+  d->shape = emptyshape;
+}
+
+void mkemptycvect(Array* d) {
+  d->type = Char;
+  d->rank = 1;
+  d->shape = emptyshape;
+}
+
+// Whether a is the empty character vector, the designation of the standard stream.
+static bool isstandard(const Array& a) { return a.rank == 1 && a.shape[0] == 0; }
+
+// Whether the byte occurs among the n characters at s.
+static bool has(const char* s, int32_t n, char letter) {
+  return n > 0 && std::memchr(s, letter, static_cast<std::size_t>(n)) != nullptr;
+}
+
+// The first descriptor of an int or bit designation. An empty one names no
+// descriptor at all and is refused rather than read from unset storage.
+static int32_t firstfd(const Array& a, const char* emptymessage) {
+  if (elemcount(a.rank, a.shape) == 0) rterror(emptymessage);
+  return ints(a)[0];
+}
+
+// Open flags of the mode letters: a outranks c, c outranks w.
+static int modeflags(const char* m, int32_t n) {
+  bool w = has(m, n, 'w'), c = has(m, n, 'c'), a = has(m, n, 'a');
+  int flags = O_RDONLY;
+  if (w || c || a) flags = has(m, n, 'r') ? O_RDWR : O_WRONLY;
+  if (a)
+    flags |= O_CREAT | O_APPEND;
+  else if (c)
+    flags |= O_CREAT | O_EXCL;
+  else if (w)
+    flags |= O_CREAT | O_TRUNC;
+  if (has(m, n, 'n')) flags |= O_NONBLOCK;
+  return flags;
+}
+
+// open with a name: the descriptor, -1 on refusal, 0 for the empty name.
+static void openfile(Array* result, const Array* mode, const Array* name) {
+  if (isstandard(*name)) {
+    intresult(result, 0);
+    return;
+  }
+  if (mode->type != Char) rterror("[open]: bad mode type");
+  CText path(*name, axislength(*name));
+  int flags = modeflags(chars(*mode), elemcount(mode->rank, mode->shape));
+  intresult(result, ::open(path.str(), flags, 0664));
+}
+
+// open with a count: n fresh pipes, read end then write end of each.
+static void openpipes(Array* result, const Array* count) {
+  int32_t n = firstfd(*count, "[open:pipe]: bad pipe count");
+  if (n < 0 || n > INT32_MAX / 2) rterror("[open:pipe]: bad pipe count");
+  if (n == 0) {
+    emptyresult(result, Int);
+    return;
+  }
+  descclear(result);
+  result->type = Int;
+  result->rank = 1;
+  result->shape = vect1(2 * n);
+  vectalloc(&result->value, 2 * n, Int);
+  int32_t* ends = ints(*result);
+  for (int32_t i = 0; i < n; ++i) {
+    int fds[2];
+    if (::pipe(fds) < 0) {
+      ends[2 * i] = ends[2 * i + 1] = -1;
+      rterror("[open:pipe]: open failed");
+    }
+    ends[2 * i] = fds[0];
+    ends[2 * i + 1] = fds[1];
+  }
+}
+
+void open(Array* result, const Array* mode, const Array* name) {
+  reapchildren();
+  switch (name->type) {
+    case Char: openfile(result, mode, name); break;
+    case Bit:
+    case Int: openpipes(result, name); break;
+    default: rterror("[open]: bad file type");
+  }
+}
+
+// The chunk a descriptor is read in before the first read: its size, 80 for
+// a character device, the preferred block size for a pipe or socket. A
+// directory cannot be read at all.
+static int64_t firstchunk(const struct stat& st) {
+  if (S_ISDIR(st.st_mode)) {
+    std::fprintf(outstream, "[read fd] file is a directory \n");
+    rterror("read fd: read failed");
+  }
+  if (S_ISCHR(st.st_mode)) return 80;
+  if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return st.st_blksize;
+  return st.st_size;
+}
+
+// Makes the buffer hold at least `need` bytes, keeping what it holds.
+static void reserve(void** buf, int32_t* room, int32_t need) {
+  if (*buf == nullptr)
+    vectalloc(buf, need, Char);
+  else if (*room < need)
+    vectrealloc(buf, need, Char);
+  else
+    return;
+  *room = need > 0 ? need : 1;
+}
+
+// Fills result with the n bytes gathered in buf (buf is taken over or freed).
+static void charresult(Array* result, void* buf, int32_t room, int32_t n) {
+  if (n == 0) {
+    std::free(buf);
+    emptyresult(result, Char);
+    return;
+  }
+  if (room > n) vectrealloc(&buf, n, Char);
+  result->type = Char;
+  result->storage = Owned;
+  result->value = buf;
+  if (n == 1) {
+    result->rank = 0;
+    result->shape = scalarshape;
+  } else {
+    result->rank = 1;
+    result->shape = vect1(n);
+  }
+}
+
+void readfd(Array* result, int32_t fd) {
+  bool terminal = ::isatty(fd) == 1;
+  struct stat st;
+  if (::fstat(fd, &st) < 0) rterror("read fd: read fstat failed");
+  int64_t chunk = firstchunk(st);
+  bool regular = S_ISREG(st.st_mode);
+  void* buf = nullptr;
+  int32_t room = 0, gathered = 0;
+  for (;;) {
+    delay(1);
+    if (::fstat(fd, &st) < 0) break;
+    // Each call asks for the whole size the system reports (else the last
+    // chunk), but never more than the count a result can hold.
+    if (st.st_size > 0) chunk = st.st_size;
+    int64_t n = chunk < INT32_MAX - gathered ? chunk : INT32_MAX - gathered;
+    if (n < 0) n = 0;
+    reserve(&buf, &room, gathered + static_cast<int32_t>(n));
+    ssize_t k = ::read(fd, static_cast<char*>(buf) + gathered, static_cast<std::size_t>(n));
+    if (k > 0) gathered += static_cast<int32_t>(k);
+    if (k <= 0 || regular || terminal) break;
+  }
+  charresult(result, buf, room, gathered);
+}
+
+// read by name: a missing file is reported and gives an empty vector.
+static void readname(Array* result, const Array* name) {
+  CText path(*name, axislength(*name));
+  struct stat st;
+  if (::stat(path.str(), &st) < 0) {
+    std::fprintf(errstream, "\nread: can't find %s\n", path.str());
+    emptyresult(result, Char);
+    return;
+  }
+  int fd = ::open(path.str(), O_RDONLY);
+  readfd(result, fd);
+  if (::close(fd) < 0) rterror("[read]: close failed");
+}
+
+void read(Array* result, const Array* name) {
+  reapchildren();
+  switch (name->type) {
+    case Bit:
+    case Int: readfd(result, firstfd(*name, "[read]: no file descriptor")); break;
+    case Char:
+      if (!isstandard(*name)) {
+        readname(result, name);
+      } else {
+        readfd(result, 0);
+        if (::close(0) < 0) rterror("[read]: close failed");
+      }
+      break;
+    default: rterror("[read]: bad file name type");
+  }
+}
+
+void write(Array* result, const Array* dest, const Array* value) {
+  reapchildren();
+  if (dest->type == Char) {
+    fwrite(result, dest, value, "w");
+    return;
+  }
+  if (dest->type != Bit && dest->type != Int) rterror("[write]: bad file name type");
+  int32_t fd = firstfd(*dest, "[write]: no file descriptor");
+  // n elements of any type span at least n bytes, so this never reads past
+  // the storage; for characters it is exactly the text.
+  int32_t n = elemcount(value->rank, value->shape);
+  ssize_t c = ::write(fd, value->value, static_cast<std::size_t>(n));
+  if (c < 0)
+    std::fprintf(errstream, "[write]: write error [%d] \n", static_cast<int>(c));
+  else if (c < n)
+    std::fprintf(errstream, "[write]: no free space, [%d] bytes requested, [%d] bytes written \n", n,
+                 static_cast<int>(c));
+  intresult(result, static_cast<int32_t>(c));
+}
+
+void fwrite(Array* result, const Array* name, const Array* text, const char* mode) {
+  reapchildren();
+  if (text->type != Char) rterror("fwrite: non-character argument");
+  std::size_t n = static_cast<std::size_t>(elemcount(text->rank, text->shape));
+  if (isstandard(*name)) {
+    std::fwrite(text->value, 1, n, outstream);  // buffered: neither flushed nor closed
+  } else {
+    if (name->type != Char) rterror("fwrite: bad file name type");
+    CText path(*name, axislength(*name));
+    FILE* f = std::fopen(path.str(), mode);
+    if (f == nullptr) {
+      std::fprintf(errstream, "\nfwrite: can't open %s\n", path.str());
+      rterror("fwrite: open failed");
+    }
+    std::fwrite(text->value, 1, n, f);
+    std::fclose(f);
+  }
+  intresult(result, 1);
+}
+
+// The origin of a whence letter, or -1.
+static int origin(char letter) {
+  switch (letter) {
+    case 'b': return SEEK_SET;
+    case 'c': return SEEK_CUR;
+    case 'e': return SEEK_END;
+    default: return -1;
+  }
+}
+
+void lseek(Array* result, const Array* whence, const Array* fdoffset) {
+  reapchildren();
+  if (fdoffset->type != Int) rterror("[lseek]: non int file descriptor, offset");
+  if (fdoffset->rank != 1 || fdoffset->shape[0] != 2) rterror("[lseek]: bad file descriptor, offset");
+  if (whence->type != Char) rterror("[lseek]: bad whence type");
+  CText letters(*whence, elemcount(whence->rank, whence->shape));
+  int from = origin(letters.str()[0]);
+  if (from < 0) {
+    std::fprintf(errstream, "[lseek]: Whence : [%s] \n", letters.str());
+    rterror("[lseek]:  bad Whence character, use [b|c|e]");
+  }
+  int32_t fd = ints(*fdoffset)[0], offset = ints(*fdoffset)[1];
+  off_t at = ::lseek(fd, offset, from);
+  if (at == -1) rterror("[lseek]: failed");
+  std::fprintf(errstream, "[lseek]: lseek fd %d, position %d from %d \n", fd, offset, from);
+  intresult(result, at < INT32_MAX ? static_cast<int32_t>(at) : INT32_MAX);
+}
+
+void fcntl(Array* result, const Array* flags, const Array* fds) {
+  reapchildren();
+  if (flags->type != Char) rterror("[fcntl]: bad flag type");
+  if (fds->type != Bit && fds->type != Int) rterror("[fcntl]: bad file descriptor type");
+  const char* letters = chars(*flags);
+  int32_t nletters = elemcount(flags->rank, flags->shape);
+  int selected = (has(letters, nletters, 'a') ? O_APPEND : 0) | (has(letters, nletters, 'n') ? O_NONBLOCK : 0);
+  bool clear = has(letters, nletters, '-');
+  int32_t n = axislength(*fds);
+  for (int32_t i = 0; i < n; ++i) {
+    int fd = ints(*fds)[i];
+    int status = ::fcntl(fd, F_GETFL);
+    if (status < 0) rterror("[fcntl]: fcntl get failed");
+    status = clear ? status & ~selected : status | selected;
+    if (::fcntl(fd, F_SETFL, status) < 0) rterror("[fcntl]: fcntl set failed");
+  }
+  intresult(result, 1);
+}
+
+void close(Array* result, const Array* fds) {
+  reapchildren();
+  if (fds->type != Bit && fds->type != Int) rterror("[close]: bad file descriptor type");
+  int32_t n = axislength(*fds);
+  void* buf;
+  vectalloc(&buf, n, Int);
+  int32_t* closed = static_cast<int32_t*>(buf);
+  int32_t m = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    int32_t fd = ints(*fds)[i];
+    if (::close(fd) == -1)
+      std::fprintf(errstream, "[close]: close fd %d failed \n", fd);
+    else
+      closed[m++] = fd;
+  }
+  if (m == 0) {
+    std::free(buf);
+    emptyresult(result, Int);
+    return;
+  }
+  if (m < n) vectrealloc(&buf, m, Int);
+  result->type = Int;
+  result->storage = Owned;
+  result->value = buf;
+  result->rank = m == 1 ? 0 : 1;
+  result->shape = m == 1 ? scalarshape : vect1(m);
+}
+
+}  // namespace rt

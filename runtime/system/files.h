@@ -1,0 +1,61 @@
+// The file and descriptor functions: open, read and the reader behind it,
+// write, fwrite, lseek, fcntl, close, and the two empty-vector constructors.
+//
+// A file is designated by a character name, by an int or bit descriptor, or
+// by the empty character vector for the standard stream. Every function
+// fills the caller's result descriptor without releasing what it held; the
+// arguments are only read. Failures end the program through rterror, except
+// where a function's comment says it reports a line and goes on.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/core/array.h"
+
+namespace rt {
+
+// Opens the named file with the flags spelt by the mode letters (r, w, c, a,
+// n) and permission bits 0664; the result is the descriptor, -1 when the
+// system refuses (without a message), 0 for the empty name. With an int or
+// bit count n instead of a name it creates n pipes and gives their 2n ends.
+void open(Array* result, const Array* mode, const Array* name);
+
+// All that a descriptor, or a file by name, has to give, as characters: a
+// scalar for exactly one byte, else a vector. A missing file is reported on
+// the error stream and gives an empty vector.
+void read(Array* result, const Array* name);
+
+// The reader behind read and pipe: a 10 ms pause before every read call;
+// a terminal or regular file is read with one call, anything else is drained
+// until end of file or an error.
+void readfd(Array* result, int32_t fd);
+
+// Writes the value's first n bytes (n its element count) to a descriptor in
+// one call; the result is the count the system reported. A character name
+// replaces the file, as fwrite with mode "w".
+void write(Array* result, const Array* dest, const Array* value);
+
+// Writes the text to the named file through a stdio stream, opened with mode
+// "w" (replace) or "a" (append); the empty name writes to the output stream.
+// The result is 1.
+void fwrite(Array* result, const Array* name, const Array* text, const char* mode);
+
+// Moves a descriptor's position: whence "b", "c" or "e", right (fd, offset).
+// Every success writes a trace line on the error stream; the result is the
+// new offset.
+void lseek(Array* result, const Array* whence, const Array* fdoffset);
+
+// Sets (or with "-" clears) the append ("a") and non-blocking ("n") status
+// flags of every descriptor given. The result is 1.
+void fcntl(Array* result, const Array* flags, const Array* fds);
+
+// Closes every descriptor given; a refusal is reported on the error stream
+// and the descriptor is left out of the result, the list of those closed.
+void close(Array* result, const Array* fds);
+
+// Empty int and char vectors over one shared static shape; the value pointer
+// is left as it was.
+void mkemptyivect(Array* d);
+void mkemptycvect(Array* d);
+
+}  // namespace rt

@@ -1,0 +1,243 @@
+// pipe, spawn and the collection of finished children.
+//
+// Children are collected without a SIGCHLD handler on purpose: a handler
+// would interrupt blocking reads of the terminal (an interrupted read gives
+// nothing, which ends the console's key loop) and cut sleeps short.
+#include "runtime/system/process.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "runtime/core/error.h"
+#include "runtime/core/globals.h"
+#include "runtime/system/files.h"
+#include "runtime/system/sysargs.h"
+
+namespace rt {
+
+// The children started here and not yet collected.
+static int32_t* children;
+static int32_t nchildren, childroom;
+
+static void keepchild(pid_t pid) {
+  if (nchildren == childroom) {
+    childroom = childroom == 0 ? 8 : 2 * childroom;
+    void* p = children;
+    if (p == nullptr)
+      vectalloc(&p, childroom, Int);
+    else
+      vectrealloc(&p, childroom, Int);
+    children = static_cast<int32_t*>(p);
+  }
+  children[nchildren++] = pid;
+}
+
+void reapchildren() {
+  int saved = errno;
+  int32_t kept = 0;
+  for (int32_t i = 0; i < nchildren; ++i) {
+    int status;
+    pid_t got = ::waitpid(children[i], &status, WNOHANG);
+    // 0: still running. -1: not ours to wait for any more (collected).
+    if (got == 0 || (got < 0 && errno == EINTR)) children[kept++] = children[i];
+  }
+  nchildren = kept;
+  errno = saved;
+}
+
+// Forks, trying again at once for as long as the system refuses. Pending
+// stream output is flushed first, so that a child which ends through exit
+// cannot write it a second time.
+static pid_t forkretry() {
+  std::fflush(nullptr);
+  pid_t pid;
+  while ((pid = ::fork()) < 0) {
+  }
+  return pid;
+}
+
+// Creates a pipe whose two ends lie above the standard descriptors, so that
+// placing one end on descriptor 0 or 1 in a child can never close another
+// (a program that has closed descriptor 0 would otherwise get it back here).
+static void makepipe(int ends[2], const char* message) {
+  if (::pipe(ends) < 0) rterror(message);
+  for (int j = 0; j < 2; ++j) {
+    if (ends[j] > 2) continue;
+    int moved = ::fcntl(ends[j], F_DUPFD, 3);
+    if (moved < 0) rterror(message);
+    ::close(ends[j]);
+    ends[j] = moved;
+  }
+}
+
+// Closes a standard descriptor; one that is already closed counts as closed.
+static bool closestd(int fd) { return ::close(fd) == 0 || errno == EBADF; }
+
+// The feeder: writes the input into the command's standard input, in pieces
+// of at most 1024 bytes, and ends.
+[[noreturn]] static void feed(const int out[2], const int back[2], const char* bytes, int32_t n) {
+  if (::close(out[0]) < 0 || ::close(back[0]) < 0 || ::close(back[1]) < 0 || !closestd(0) || !closestd(1))
+    rterror("pipe: pipe (write) close failed");
+  for (int32_t at = 0; at < n; at += 1024) {
+    int32_t piece = n - at < 1024 ? n - at : 1024;
+    ssize_t written = ::write(out[1], bytes + at, static_cast<std::size_t>(piece));
+    (void)written;  // each piece counts as written in full
+  }
+  if (::close(out[1]) < 0) rterror("pipe: pipe (write end) close failed");
+  ::_exit(0);
+}
+
+// The command runner: starts the feeder, puts the outgoing pipe on its
+// standard input and the return pipe on its standard output, runs the
+// command and ends.
+[[noreturn]] static void runcommand(const int out[2], const int back[2], const char* command,
+                                    const char* bytes, int32_t n) {
+  if (forkretry() == 0) feed(out, back, bytes, n);
+  if (!closestd(0)) rterror("pipe: pipe (cmd in 0) close failed");
+  if (::dup2(out[0], 0) < 0) rterror("pipe: pipeout dup failed");
+  if (!closestd(1)) rterror("pipe: pipe (cmd out 1) close failed");
+  if (::dup2(back[1], 1) < 0) rterror("pipe: pipeback dup failed");
+  if (::close(out[0]) < 0 || ::close(out[1]) < 0 || ::close(back[0]) < 0 || ::close(back[1]) < 0)
+    rterror("pipe: pipe cmd close failed");
+  int status = std::system(command);
+  (void)status;
+  ::_exit(1);
+}
+
+void pipe(Array* result, const Array* command, const Array* input) {
+  reapchildren();
+  int32_t n = input->value != nullptr ? elemcount(input->rank, input->shape) : 0;
+  if (command->type != Char) rterror("[pipe]: bad command type");
+  CText text(*command, elemcount(command->rank, command->shape));
+  int out[2], back[2];
+  makepipe(out, "pipe: pipeout create failed");
+  makepipe(back, "pipe: pipeback create failed");
+  pid_t runner = forkretry();
+  if (runner == 0) runcommand(out, back, text.str(), static_cast<const char*>(input->value), n);
+  keepchild(runner);
+  // Only the command may hold the return pipe open, or it would never end.
+  if (::close(out[0]) < 0 || ::close(out[1]) < 0 || ::close(back[1]) < 0) rterror("pipe: pipe read close failed");
+  readfd(result, back[0]);
+  if (::close(back[0]) < 0) rterror("[pipe]: pipe read close failed");
+  reapchildren();
+}
+
+// One pipe of spawn: the child's descriptor, its direction, blocking.
+struct Entry {
+  int32_t fd;        // the descriptor the pipe gets in the child
+  bool input;        // the child reads (the program writes)
+  bool nonblocking;  // the program's end is non-blocking
+};
+
+static const int32_t maxpipes = 11;
+static const char defaultselection[] = "00ib01ob02ob03ib04ob05ib06ob07ib08ob09ib10ob";
+
+// The entries of a selection: a count of default entries, or 4 characters
+// per entry. Gives the number of entries.
+static int32_t selectentries(const Array& sel, Entry* entries) {
+  const char* text = defaultselection;
+  int32_t n;
+  if (sel.type == Bit || sel.type == Int) {
+    if (sel.rank != 0 && !(sel.rank == 1 && sel.shape[0] == 1)) rterror("[spawn]: bad selection length");
+    n = ints(sel)[0];
+    if (n > maxpipes) rterror("[spawn]: selection: fewer, or use character mode please ");
+    if (n < 0) rterror("[spawn]: selection: negative count");
+  } else if (sel.type == Char) {
+    int32_t length = elemcount(sel.rank, sel.shape);
+    n = length / 4;
+    if (n > maxpipes) rterror("[spawn]: selection: fewer pipes please (or re-compile for more) ");
+    if (length != 4 * n) rterror("[spawn]: selection: wrong nomber of characters");
+    text = chars(sel);
+  } else {
+    rterror("[spawn]: bad selection type");
+  }
+  for (int32_t i = 0; i < n; ++i) {
+    const char* e = text + 4 * i;
+    char digits[3] = {e[0], e[1], '\0'};
+    entries[i] = Entry{std::atoi(digits), e[2] == 'i', e[3] == 'n'};
+  }
+  return n;
+}
+
+// The child of spawn: every pipe onto its chosen descriptor, then the command.
+[[noreturn]] static void spawnchild(const Entry* entries, int32_t n, int (*pipes)[2], const char* command) {
+  // Lift every pipe end at or below the highest chosen descriptor first, so
+  // that freeing a chosen number never closes an end still to be placed.
+  int32_t top = -1;
+  for (int32_t i = 0; i < n; ++i)
+    if (entries[i].fd > top) top = entries[i].fd;
+  for (int32_t i = 0; i < n; ++i) {
+    for (int j = 0; j < 2; ++j) {
+      if (pipes[i][j] > top) continue;
+      int moved = ::fcntl(pipes[i][j], F_DUPFD, top + 1);
+      if (moved < 0) syserror(entries[i].input ? "[spawn]: dup (i) failed" : "[spawn]: dup (o) failed");
+      ::close(pipes[i][j]);
+      pipes[i][j] = moved;
+    }
+  }
+  for (int32_t i = 0; i < n; ++i) {
+    const Entry& e = entries[i];
+    ::close(e.fd);
+    // The child reads an input pipe and writes an output pipe.
+    int mine = e.input ? pipes[i][0] : pipes[i][1], theirs = e.input ? pipes[i][1] : pipes[i][0];
+    if (::fcntl(mine, F_DUPFD, e.fd) < 0) syserror(e.input ? "[spawn]: dup (i) failed" : "[spawn]: dup (o) failed");
+    if (::close(theirs) < 0)
+      std::fprintf(errstream, e.input ? "[spawn] close pipe (s:i) failed \n" : "[spawn] close pipe (s:o) failed \n");
+  }
+  int status = std::system(command);
+  (void)status;
+  ::_exit(1);
+}
+
+// Adds the non-blocking flag to the program's end of a pipe.
+static void nonblocking(int fd) {
+  int status = ::fcntl(fd, F_GETFL);
+  if (status < 0) rterror("[spawn:read]: fcntl get failed");
+  if (::fcntl(fd, F_SETFL, status | O_NONBLOCK) < 0) rterror("[spawn:read]: fcntl set failed");
+}
+
+void spawn(Array* result, const Array* selection, const Array* command) {
+  reapchildren();
+  Entry entries[maxpipes];
+  int32_t n = selectentries(*selection, entries);
+  if (command->type != Char) rterror("[spawn]: bad command type");
+  int pipes[maxpipes][2];
+  for (int32_t i = 0; i < n; ++i) {
+    if (::pipe(pipes[i]) < 0) {
+      pipes[i][0] = pipes[i][1] = -1;
+      rterror("[spawn]: pipe create failed");
+    }
+  }
+  CText text(*command, elemcount(command->rank, command->shape));
+  pid_t child = forkretry();
+  if (child == 0) spawnchild(entries, n, pipes, text.str());
+  keepchild(child);
+  int32_t ends[maxpipes];
+  for (int32_t i = 0; i < n; ++i) {
+    const Entry& e = entries[i];
+    int mine = e.input ? pipes[i][1] : pipes[i][0], theirs = e.input ? pipes[i][0] : pipes[i][1];
+    if (e.nonblocking) nonblocking(mine);
+    if (::close(theirs) < 0)
+      std::fprintf(errstream, e.input ? "[spawn] close pipe (c:o) failed \n" : "[spawn] close pipe (c:i) failed \n");
+    ends[i] = mine;
+  }
+  if (n == 0) {
+    emptyresult(result, Int);
+  } else if (n == 1) {
+    intresult(result, ends[0]);
+  } else {
+    descclear(result);
+    result->type = Int;
+    result->rank = 1;
+    result->shape = vect1(n);
+    vectalloc(&result->value, n, Int);
+    intcopy(ints(*result), n, ends);
+  }
+}
+
+}  // namespace rt

@@ -1,0 +1,43 @@
+// Helpers shared by the system functions: lengths of designations, NUL-
+// terminated copies of character arguments, integer and real scalar results,
+// and empty results that own nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/core/array.h"
+
+namespace rt {
+
+// The length of the first axis (1 for a scalar), but never more than the
+// elements stored, so that a name or a list of descriptors can be read
+// without running past its storage (a 3-by-0 matrix has a first axis of 3
+// and no elements).
+int32_t axislength(const Array& a);
+
+// A NUL-terminated copy of the first n bytes of a character argument, in
+// heap storage that is released when the copy goes out of scope.
+class CText {
+ public:
+  CText(const Array& a, int32_t n);
+  ~CText();
+  CText(const CText&) = delete;
+  CText& operator=(const CText&) = delete;
+  const char* str() const { return text_; }
+
+ private:
+  char* text_;
+};
+
+// Fills r as an integer scalar in fresh storage.
+void intresult(Array* r, int32_t v);
+
+// Fills r as a real scalar in fresh storage.
+void realresult(Array* r, double v);
+
+// Fills r as an empty vector of the given type. Its shape and its element
+// storage are both shared static blocks, which release never frees (an empty
+// vector is left alone by detalloc), so an empty result can never leak.
+void emptyresult(Array* r, int32_t type);
+
+}  // namespace rt

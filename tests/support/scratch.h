@@ -1,0 +1,38 @@
+// Process-level facts and scratch space for tests of the system functions:
+// a temporary folder, the count of open descriptors, children and zombies.
+#pragma once
+
+#include <string>
+
+namespace zelvotest {
+
+// A fresh folder under /tmp, removed with everything in it on scope exit.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  // The path of a name inside the folder.
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Writes a whole file; reads a whole file ("" if it cannot be read).
+void writefile(const std::string& path, const std::string& bytes);
+std::string readfile(const std::string& path);
+
+// The number of descriptors this process has open.
+int fdcount();
+
+// The number of this process's children, whether running or ended and not
+// yet collected.
+int children();
+
+// Whether the child with this pid is a zombie (ended, not collected).
+bool iszombie(int pid);
+
+}  // namespace zelvotest
