@@ -89,6 +89,9 @@ bool bsdpair(Launch& s) {
   for (s.I.set(intscalar(1)); firstint(s.I.get()) <= s.Ttys.get().shape[0];
        s.I.set(intscalar(firstint(s.I.get()) + 1))) {
     s.Tty.set(row(s.Ttys.get(), s.I.get()));
+    // A blank row (the listing's final line break gives one) names no
+    // device: opening "/dev/pty" and two blanks with "rw" would create it.
+    if (length(Temp(noblanks(copyof(s.Tty.get())))) == 0) continue;
     s.TtyCC.set(take(Temp(intscalar(-2)), s.Tty.get()));
     s.FdP.set(openrw(Temp(catenate(Temp(charvec(launchersetup.masterprefix.c_str())), s.TtyCC.get()))));
     if (firstint(s.FdP.get()) != -1) return true;
