@@ -448,7 +448,12 @@ rt::Array reshape(const rt::Array& shape, const rt::Array& value) {
   rt::Array s = asvector(shape);
   if (s.rank != 1) rt::rterror("[reshape] rank error");
   int32_t rank = s.shape[0];
-  int32_t* lengths = rank > 0 ? shapeof(rank, s.shape) : rt::scalarshape;
+  int32_t* lengths = rt::scalarshape;
+  if (rank > 0) {
+    void* p;
+    rt::vectalloc(&p, rank, rt::Int);
+    lengths = static_cast<int32_t*>(p);
+  }
   for (int32_t k = 0; k < rank; ++k) {
     lengths[k] = intat(s, k);
     if (lengths[k] < 0) rt::rterror("[reshape] domain error");
