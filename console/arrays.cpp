@@ -10,6 +10,7 @@
 #include "runtime/core/convert.h"
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
+#include "runtime/core/grade.h"
 #include "runtime/core/shape.h"
 #include "runtime/core/walk.h"
 #include "runtime/scalar/dyadic.h"
@@ -424,6 +425,69 @@ void assign(rt::Array& v, const rt::Array& i, const rt::Array& value) {
   if (nv != 1 && nv != ni) rt::rterror("[sub assignment] length error");
   for (int32_t k = 0; k < ni; ++k)
     put(v, position(intat(i, k), len), element(value, nv == 1 ? 0 : k), value.type);
+}
+
+rt::Array indexof(const rt::Array& table, const rt::Array& values) {
+  rt::Array t = asvector(table);
+  if (t.rank != 1) rt::rterror("[index of] rank error");
+  int32_t n = t.shape[0];
+  int32_t* grade;
+  rt::gradesort(&grade, &t.value, n, t.type, 1);
+  rt::Array r = fresh(rt::Int, values.rank, shapeof(values.rank, values.shape));
+  int32_t m = count(r);
+  for (int32_t i = 0; i < m; ++i) {
+    rt::Cell c = element(values, i);
+    int32_t k = rt::gradesearch(grade, &t.value, &c, t.type, values.type, n);
+    rt::ints(r)[i] = static_cast<int32_t>(int64_t{k} + rt::indexorigin);
+  }
+  std::free(grade);
+  return r;
+}
+
+rt::Array reshape(const rt::Array& shape, const rt::Array& value) {
+  rt::Array s = asvector(shape);
+  if (s.rank != 1) rt::rterror("[reshape] rank error");
+  int32_t rank = s.shape[0];
+  int32_t* lengths = rt::scalarshape;
+  if (rank > 0) {
+    void* p;
+    rt::vectalloc(&p, rank, rt::Int);
+    lengths = static_cast<int32_t*>(p);
+  }
+  for (int32_t k = 0; k < rank; ++k) {
+    lengths[k] = intat(s, k);
+    if (lengths[k] < 0) rt::rterror("[reshape] domain error");
+  }
+  rt::Array r = fresh(value.type, rank, lengths);
+  int32_t n = count(r), nv = count(value);
+  if (n > 0 && nv == 0) rt::rterror("[reshape] length error");
+  for (int32_t i = 0; i < n; ++i) {
+    rt::Cell c = element(value, i % nv);
+    rt::setmp(&c, &r.value, i, r.type);
+  }
+  return r;
+}
+
+rt::Array plusscan(const rt::Array& a) {
+  rt::Array v = asvector(a);
+  if (v.rank != 1) rt::rterror("[plus scan] rank error");
+  int32_t type = v.type == rt::Bit ? rt::Int : v.type;
+  rt::Array r = fresh(type, 1, shapeof(1, v.shape));
+  int32_t n = count(r);
+  rt::Cell acc;
+  rt::identity(rt::OpPlus, &acc, type);
+  for (int32_t i = 0; i < n; ++i) {
+    rt::Cell x = element(v, i);
+    rt::dsopv(rt::OpPlus, &acc, &acc, type, &x, v.type);
+    rt::setmp(&acc, &r.value, i, type);
+  }
+  return r;
+}
+
+rt::Array atomicvector() {
+  rt::Array r = fresh(rt::Char, 1, rt::vect1(256));
+  for (int32_t i = 0; i < 256; ++i) rt::chars(r)[i] = static_cast<char>(i);
+  return r;
 }
 
 void testmxrank(const rt::Array& a) {

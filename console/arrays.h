@@ -87,6 +87,22 @@ rt::Array pick(const rt::Array& v, const rt::Array& i);
 // index; each is converted to v's type.
 void assign(rt::Array& v, const rt::Array& i, const rt::Array& value);
 
+// table index-of values: for each element of values, the position (index
+// origin) of its first occurrence in the vector table, or the table's length
+// plus the index origin when it does not occur. The table is graded once and
+// searched once per element. The result has the shape of values.
+rt::Array indexof(const rt::Array& table, const rt::Array& values);
+
+// shape reshape value: a new array of the given shape (a scalar or vector of
+// lengths) filled with the elements of value, cycled in row-major order.
+rt::Array reshape(const rt::Array& shape, const rt::Array& value);
+
+// The plus-scan of a numeric vector: running sums; bits sum to ints.
+rt::Array plusscan(const rt::Array& a);
+
+// The 256 characters of codes 0 to 255, in order.
+rt::Array atomicvector();
+
 // Stops with "[testmxrank] rank error" unless a is a scalar or a vector.
 void testmxrank(const rt::Array& a);
 // Stops with "type error" unless a holds characters.

@@ -37,6 +37,13 @@ class Named {
     rt::descclear(&a_);
     return v;
   }
+  // Hands the value to the caller unchecked: a function's result, which may
+  // be left undefined (the caller's own check then stops).
+  rt::Array result() {
+    rt::Array v = a_;
+    rt::descclear(&a_);
+    return v;
+  }
   void release() { rt::detalloc(&a_); }
   bool defined() const { return a_.type != rt::Undefined; }
   const char* name() const { return name_; }
@@ -55,6 +62,22 @@ class Var : public Named {
   // An argument: the variable takes over the value that the caller passed.
   Var(const char* name, rt::Array value) : Named(name) { set(value); }
   ~Var() { rt::detalloc(&a_); }
+};
+
+// An intermediate value inside an expression, such as the result of one
+// primitive handed straight to another: released at the end of the full
+// expression, so no intermediate array outlives the statement that made it.
+class Temp {
+ public:
+  Temp(rt::Array value) : a_(value) {}  // NOLINT: converts a fresh value implicitly
+  ~Temp() { rt::detalloc(&a_); }
+  Temp(const Temp&) = delete;
+  Temp& operator=(const Temp&) = delete;
+  operator const rt::Array&() const { return a_; }  // NOLINT
+  const rt::Array& get() const { return a_; }
+
+ private:
+  rt::Array a_;
 };
 
 // An integer scalar whose storage the program owns (a fixed descriptor):

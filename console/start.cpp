@@ -4,6 +4,8 @@
 #include "console/announce.h"
 #include "console/arrays.h"
 #include "console/globals.h"
+#include "console/keyloop.h"
+#include "console/launcher.h"
 #include "runtime/core/array.h"
 
 namespace zelvo {
@@ -24,9 +26,9 @@ int zelvomain(int argc, char** argv) {
   V.set(0);
   Prompt.set(charvec("zelvo: "));
   XTcmd.set(charvec("xterm -name \"Zelvo: Keyboard Commands\" -sb -geometry 46x7+740+518"));
-  XTcmd.get();
-
+  FdC.set(startxt(charvec("stty raw -echo "), copyof(XTcmd.get())));
   announce(V.get(), announcement(startedtext));
+  keyloop(copyof(Prompt.get()), copyof(FdC.get()));
   announce(V.get(), announcement(stoppedtext));
 
   FdC.release();

@@ -155,6 +155,32 @@ TEST(Arrays, CompressScanReduceAndIota) {
   rt::resetglobals();
 }
 
+TEST(Arrays, IndexOfReshapeAndPlusScan) {
+  // Index-of: the first occurrence, or the table length plus the origin.
+  Var Table("Table", charvec("abcab")), Values("Values", charvec("bxa"));
+  EXPECT_EQ(Result(indexof(Table.get(), Values.get())).all(), (Ints{3, 2, 6, 1}));
+  Var Nums("Nums", ivec({5, 3, 5})), Keys("Keys", numbers(rt::Real, {2}, {3.0, 4.5}));
+  EXPECT_EQ(Result(indexof(Nums.get(), Keys.get())).all(), (Ints{2, 2, 4}));
+  Var Empty("Empty", charvec(""));
+  EXPECT_EQ(Result(indexof(Empty.get(), Values.get())).all(), (Ints{3, 1, 1, 1}));
+  rt::indexorigin = 0;
+  EXPECT_EQ(Result(indexof(Table.get(), Values.get())).all(), (Ints{3, 1, 5, 0}));
+  rt::resetglobals();
+  // The 256 characters: index-of gives each byte's code plus one.
+  Var Av("Av", atomicvector()), Bytes("Bytes", charvec("\x01 \xff"));
+  EXPECT_EQ(Result(indexof(Av.get(), Bytes.get())).all(), (Ints{3, 2, 33, 256}));
+
+  Var Shape("Shape", ivec({2, 3})), Fill("Fill", charvec("ab"));
+  EXPECT_EQ(Result(reshape(Shape.get(), Fill.get())).all(), (Ints{2, 3, 'a', 'b', 'a', 'b', 'a', 'b'}));
+  Var Zero("Zero", intscalar(0)), Three("Three", intscalar(3));
+  EXPECT_EQ(Result(reshape(Zero.get(), Fill.get())).all(), (Ints{0}));
+  EXPECT_EQ(Result(reshape(Three.get(), Fill.get())).text(), "aba");
+
+  Var Bits("Bits", numbers(rt::Bit, {4}, {1, 0, 1, 1}));
+  EXPECT_EQ(Result(plusscan(Bits.get())).all(), (Ints{4, 1, 1, 2, 3}));
+  EXPECT_EQ(Result(plusscan(Zero.get())).all(), (Ints{1, 0}));
+}
+
 TEST(ArraysDeathTest, CompressScanAndIotaRefusals) {
   Var Text("Text", charvec("abcde")), Mask("Mask", ivec({1, 0})), Minus("Minus", intscalar(-1));
   EXPECT_RTERROR(compress(Mask.get(), Text.get()),

@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string>
 
 #include "console/arrays.h"
 #include "console/globals.h"
 #include "tests/support/child.h"
+#include "tests/support/scratch.h"
 
 using namespace zelvo;
 
@@ -29,15 +32,26 @@ TEST(StartDeathTest, AnnouncementNeedsThePrompt) {
   EXPECT_RTERROR(announcement(startedtext), "^" RTMSG("undefined value \\(Prompt\\) used") "$");
 }
 
-TEST(Start, EntryPointIsSilentAndExitsZero) {
-  zelvotest::ChildResult r = zelvotest::runchild([] {
+// The whole program with the stand-in emulator as its window: the window's
+// keys come in, the line goes out, "quit" ends it with status 0, and nothing
+// else reaches either stream (the announcements are off).
+TEST(Start, WholeProgramWithAStandInWindow) {
+  zelvotest::TempDir dir;
+  zelvotest::writefile(dir / "script", "ls\n\\r\nquit\n\\r\n");
+  zelvotest::ChildResult r = zelvotest::runchild([&] {
+    std::string path = std::string(ZELVO_STANDIN_DIR) + ":" + std::getenv("PATH");
+    setenv("PATH", path.c_str(), 1);
+    setenv("ZELVO_STANDIN_SCRIPT", (dir / "script").c_str(), 1);
+    setenv("ZELVO_STANDIN_SCREEN", (dir / "screen").c_str(), 1);
     char name[] = "zelvo";
     char* argv[] = {name, nullptr};
     std::exit(zelvomain(1, argv));
   });
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.out, "ls      2\nquit      4\n");
   EXPECT_EQ(r.err, "");
+  usleep(300000);  // the stand-in writes out the rest of the screen
+  EXPECT_EQ(zelvotest::readfile(dir / "screen").substr(0, 7), "zelvo: ");
 }
 
 }  // namespace

@@ -1,0 +1,140 @@
+// startxt and the pseudo-terminal layer under it.
+//
+// On systems with BSD-style pairs, the listing of slave devices still owned
+// by root names the free ones; the master of /dev/ttyqX is /dev/ptyqX, and
+// the emulator is told "-S" + the two-letter suffix + the master's
+// descriptor. Current Linux systems have Unix98 pairs instead: the master
+// comes from /dev/ptmx, its slave is /dev/pts/N, and the emulator's form of
+// the option is "-S" + N + "/" + the descriptor.
+#include "console/launcher.h"
+
+#include <fcntl.h>
+#include <glob.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "console/announce.h"
+#include "console/arrays.h"
+#include "console/globals.h"
+#include "console/locals.h"
+#include "console/textmat.h"
+#include "runtime/core/error.h"
+#include "runtime/system/files.h"
+#include "runtime/system/process.h"
+#include "runtime/system/sysvar.h"
+#include "runtime/text/format.h"
+
+namespace zelvo {
+
+LauncherSetup launchersetup;
+
+namespace {
+constexpr int32_t shellcode = 21;
+
+// Runs a command text through the shell; its status is not examined.
+void shell(const rt::Array& command) {
+  rt::Array status, none;
+  rt::descclear(&status);
+  rt::descclear(&none);
+  rt::sysvar(shellcode, &status, &none, &command);
+  rt::detalloc(&status);
+}
+
+// "rw" open name: the descriptor, or -1.
+rt::Array openrw(const rt::Array& name) {
+  rt::Array fd;
+  rt::descclear(&fd);
+  Temp mode(charvec("rw"));
+  rt::open(&fd, &mode.get(), &name);
+  return fd;
+}
+
+// The digits of a descriptor, without blanks.
+rt::Array digits(const rt::Array& fd) {
+  rt::Array text;
+  rt::descclear(&text);
+  rt::Format(&text, &fd);
+  return noblanks(text);
+}
+
+bool anyslaves() {
+  glob_t found;
+  bool any = glob(launchersetup.slaveglob.c_str(), 0, nullptr, &found) == 0 && found.gl_pathc > 0;
+  globfree(&found);
+  return any;
+}
+
+// The state of one startxt call, shared by its two paths.
+struct Launch {
+  Launch(rt::Array sttycmd, rt::Array xtcmd) : SttyCmd("SttyCmd", sttycmd), XTcmd("XTcmd", xtcmd) {}
+  Var SttyCmd, XTcmd;
+  Var Ttys{"Ttys"}, I{"I"}, Tty{"Tty"}, TtyCC{"TtyCC"}, FdP{"FdP"}, TtyN{"TtyN"}, Res{"Res"};
+};
+
+// BSD-style pairs: the first listed candidate whose master opens. Leaves
+// FdP, Tty and TtyCC set and gives true, or false when none opens.
+bool bsdpair(Launch& s) {
+  if (!anyslaves()) return false;  // no listing, so no error text from ls
+  rt::Array listing, command = charvec(launchersetup.listing.c_str());
+  rt::descclear(&listing);
+  Temp none(charvec(""));
+  rt::pipe(&listing, &command, &none.get());
+  rt::detalloc(&command);
+  s.Ttys.set(txtmat(charscalar('\n'), listing));
+  const rt::Array& ttys = s.Ttys.get();
+  if (ttys.rank != 2 || ttys.shape[1] <= launchersetup.columns) return false;
+  s.Ttys.set(drop(Temp(catenate(Temp(intscalar(0)), Temp(intscalar(launchersetup.columns)))), s.Ttys.get()));
+  for (s.I.set(intscalar(1)); firstint(s.I.get()) <= s.Ttys.get().shape[0];
+       s.I.set(intscalar(firstint(s.I.get()) + 1))) {
+    s.Tty.set(row(s.Ttys.get(), s.I.get()));
+    // A blank row (the listing's final line break gives one) names no
+    // device: opening "/dev/pty" and two blanks with "rw" would create it.
+    if (length(Temp(noblanks(copyof(s.Tty.get())))) == 0) continue;
+    s.TtyCC.set(take(Temp(intscalar(-2)), s.Tty.get()));
+    s.FdP.set(openrw(Temp(catenate(Temp(charvec(launchersetup.masterprefix.c_str())), s.TtyCC.get()))));
+    if (firstint(s.FdP.get()) != -1) return true;
+  }
+  return false;
+}
+
+// A Unix98 pair: the master from /dev/ptmx, granted and unlocked, kept open
+// (and inherited by the emulator). Sets FdP, Tty and TtyCC (here the number
+// of the slave followed by "/", the emulator's separator before the
+// descriptor); false when the system gives none.
+bool unix98pair(Launch& s) {
+  int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0) return false;
+  const char* slave = nullptr;
+  if (grantpt(master) != 0 || unlockpt(master) != 0 || (slave = ptsname(master)) == nullptr) {
+    ::close(master);
+    return false;
+  }
+  std::string path = slave;
+  std::string number = path.substr(path.rfind('/') + 1) + "/";
+  s.FdP.set(intscalar(master));
+  s.Tty.set(charvec(path.c_str()));
+  s.TtyCC.set(charvec(number.c_str()));
+  return true;
+}
+}  // namespace
+
+rt::Array startxt(rt::Array sttycmd, rt::Array xtcmd) {
+  Launch s(sttycmd, xtcmd);
+  if (!bsdpair(s) && !unix98pair(s))
+    rt::rterror("[startxt] no pseudo-terminal: no listed /dev/ttyq* device opened and /dev/ptmx gave none");
+  s.TtyN.set(digits(s.FdP.get()));
+  Temp option(catenate(Temp(catenate(Temp(charvec(" -S")), s.TtyCC.get())), s.TtyN.get()));
+  s.XTcmd.set(catenate(Temp(catenate(s.XTcmd.get(), option)), Temp(charvec(" & "))));
+  shell(s.XTcmd.get());
+  s.Res.set(openrw(s.Tty.get()));
+  if (length(s.SttyCmd.get()) != 0)
+    shell(Temp(catenate(Temp(catenate(s.SttyCmd.get(), Temp(charvec(" < ")))), s.Tty.get())));
+  Temp head(catenate(Temp(charvec(" ... startxt: x terminal ")), s.Tty.get()));
+  Temp tail(catenate(Temp(charvec(" started in mode ")), s.SttyCmd.get()));
+  announce(copyof(V.get()), catenate(head, tail));
+  return s.Res.result();
+}
+
+}  // namespace zelvo
