@@ -113,27 +113,27 @@ void store(KeyState& k) {
   }
 }
 
-void up(KeyState& k) {
+namespace {
+// One step of the history walk: `pick` (prevline or nextline) finds the line
+// beyond Hoffset; when the walk turns around, the line shown last is first
+// stepped over once more, so that the next line is not the same one.
+void walkhistory(KeyState& k, rt::Array (*pick)(rt::Array, rt::Array), bool turning, char flag) {
   LINEOFFSET.set(num(k.Hoffset));
-  // Changing direction: step back over the line that Down showed last.
-  if (is(k.Flag, 'D') && num(k.Hoffset) != length(k.History.get()) + 2)
-    Temp discarded(prevline(charscalar(cr), copyof(k.History.get())));
+  if (turning) Temp discarded(pick(charscalar(cr), copyof(k.History.get())));
   int32_t old = num(k.Nl);
-  k.Line.set(prevline(charscalar(cr), copyof(k.History.get())));
+  k.Line.set(pick(charscalar(cr), copyof(k.History.get())));
   k.Hoffset.set(copyof(LINEOFFSET.get()));
   replaceline(k, old);
-  k.Flag.set(charscalar('U'));
+  k.Flag.set(charscalar(flag));
+}
+}  // namespace
+
+// Up turns around after a Down, unless Down has gone past the newest line.
+void up(KeyState& k) {
+  walkhistory(k, prevline, is(k.Flag, 'D') && num(k.Hoffset) != length(k.History.get()) + 2, 'U');
 }
 
-void down(KeyState& k) {
-  LINEOFFSET.set(num(k.Hoffset));
-  if (is(k.Flag, 'U') && num(k.Hoffset) != -2)
-    Temp discarded(nextline(charscalar(cr), copyof(k.History.get())));
-  int32_t old = num(k.Nl);
-  k.Line.set(nextline(charscalar(cr), copyof(k.History.get())));
-  k.Hoffset.set(copyof(LINEOFFSET.get()));
-  replaceline(k, old);
-  k.Flag.set(charscalar('D'));
-}
+// Down turns around after an Up, unless Up has gone past the oldest line.
+void down(KeyState& k) { walkhistory(k, nextline, is(k.Flag, 'U') && num(k.Hoffset) != -2, 'D'); }
 
 }  // namespace zelvo

@@ -14,8 +14,7 @@ namespace rt {
 
 int32_t scalarshape[1] = {1};
 
-// Bytes per element of a storable type, or 0 for any other code.
-static std::size_t elemsize(int32_t type) {
+std::size_t elemsize(int32_t type) {
   switch (type) {
     case Bit:
     case Int: return 4;

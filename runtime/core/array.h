@@ -2,6 +2,7 @@
 // cell, and the storage rules (allocation, resizing, moves and release).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace rt {
@@ -45,6 +46,10 @@ static_assert(sizeof(Cell) == 8);
 
 // The shape of every rank-0 value: one int holding 1, never freed or written.
 extern int32_t scalarshape[1];
+
+// Bytes per element of a storable type (bit, int, real, char); 0 for any
+// other code.
+std::size_t elemsize(int32_t type);
 
 void descclear(Array* d);
 void descset(Array* d, int32_t type, int32_t rank, const int32_t* shape);

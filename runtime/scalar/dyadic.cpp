@@ -15,23 +15,12 @@
 namespace rt {
 namespace {
 
-// Bytes of one element of a type; 0 for codes that hold no element.
-std::size_t width(int32_t type) {
-  switch (type) {
-    case Bit:
-    case Int: return 4;
-    case Real: return 8;
-    case Char: return 1;
-    default: return 0;
-  }
-}
-
 // The element at p, in a cell. Codes without elements read nothing; their
 // conversion refuses them afterwards.
 Cell load(const void* p, int32_t type) {
   Cell c;
   c.r = 0.0;
-  std::memcpy(&c, p, width(type));
+  std::memcpy(&c, p, elemsize(type));
   return c;
 }
 
@@ -247,7 +236,7 @@ void dsopv(int32_t op, void* result, const void* left, int32_t lefttype, const v
         t = Bit;
       }
   }
-  std::memcpy(result, &res, width(t));
+  std::memcpy(result, &res, elemsize(t));
 }
 
 int32_t dsopt(int32_t op, int32_t lefttype, int32_t righttype) {
