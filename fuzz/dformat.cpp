@@ -1,8 +1,8 @@
 // Fuzzes the dyadic format with arbitrary values, widths and precisions.
 // Widths and precisions the format refuses stop the runtime, which is
-// survived (the result made so far is released). A result that is made
-// has every field exactly its width, holding the number's full text,
-// right-aligned, or asterisks when that text is longer than the field.
+// survived. A result that is made has every field exactly its width,
+// holding the number's full text, right-aligned, or asterisks when that
+// text is longer than the field.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -51,7 +51,7 @@ double anyfield(FuzzedDataProvider& in, bool real, bool precision) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::quietstreams();
+  zelvofuzz::setup();
   return 0;
 }
 
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (rtype == rt::Char) {
     if (!made || result.value != right.value) std::abort();
   } else if (!made) {
-    if (result.type == rt::Char) zelvofuzz::release(result, false);
+    rt::descclear(&result);  // its storage was freed with the stop
   } else {
     // Widths and precisions as the left argument gives them, one pair per
     // column at most; a made result had every field wide enough.

@@ -12,7 +12,7 @@
 #include "runtime/text/number.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::quietstreams();
+  zelvofuzz::setup();
   return 0;
 }
 

@@ -49,7 +49,7 @@ bool sameasatof(const char* text, int32_t n, const rt::Array& result) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::quietstreams();
+  zelvofuzz::setup();
   return 0;
 }
 

@@ -27,7 +27,7 @@ bool isfield(const char* field, int32_t w, const char* t) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::quietstreams();
+  zelvofuzz::setup();
   return 0;
 }
 

@@ -19,7 +19,7 @@ bool numeric(int32_t type) { return type == rt::Bit || type == rt::Int || type =
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::quietstreams();
+  zelvofuzz::setup();
   return 0;
 }
 

@@ -13,7 +13,7 @@
 #include "runtime/core/grade.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::quietstreams();
+  zelvofuzz::setup();
   return 0;
 }
 
