@@ -49,9 +49,15 @@ inline void exitprocess(int status) { std::exit(status); }
 // /dev/null (the runtime's diagnostics are still formatted, but a run is not
 // flooded with them; libFuzzer reports on standard error, which stays open),
 // and installs the allocation hooks of survives.
+//
+// Both streams are unbuffered: a stream allocates its buffer on its first
+// write, and a buffer first allocated during a guarded call that stops
+// would be freed with that call's blocks while the stream still uses it.
 inline void setup() {
   static FILE* devnull = std::fopen("/dev/null", "w");
   if (devnull == nullptr || std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
+  std::setvbuf(devnull, nullptr, _IONBF, 0);
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   rt::errstream = devnull;
   if (__sanitizer_install_malloc_and_free_hooks(detail::onmalloc, detail::onfree) == 0) std::abort();
 }

@@ -21,11 +21,12 @@ failed=()
 while read -r name leakcheck; do
   corpus=$scratch/$name
   mkdir -p "$corpus"
-  cp fuzz/corpus/"$name"/* "$corpus"/
+  if [ -d fuzz/corpus/"$name" ]; then cp -r fuzz/corpus/"$name"/. "$corpus"/; fi
   echo "== fuzz_$name for ${seconds}s"
-  if ! ASAN_OPTIONS=detect_leaks=$leakcheck build/fuzz/fuzz/fuzz_"$name" -max_total_time="$seconds" -detect_leaks="$leakcheck" \
-      -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-      -artifact_prefix=build/fuzz/artifacts/"$name"- "$corpus" </dev/null 2>build/fuzz/"$name".log; then
+  if ! ASAN_OPTIONS=detect_leaks=$leakcheck build/fuzz/fuzz/fuzz_"$name" \
+      -max_total_time="$seconds" -detect_leaks="$leakcheck" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/"$name"- "$corpus" \
+      </dev/null 2>build/fuzz/"$name".log; then
     grep -v -E "^#[0-9]+ +(NEW|REDUCE|pulse|RELOAD)" build/fuzz/"$name".log | tail -n 60
     failed+=("$name")
   else
