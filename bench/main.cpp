@@ -19,6 +19,7 @@ namespace {
 // The console report, plus the least CPU time of every benchmark.
 class Collector : public benchmark::ConsoleReporter {
  public:
+  Collector() : ConsoleReporter(OO_Tabular) {}  // no colour codes
   // Shows each repetition (not the aggregates) and keeps the least time.
   void ReportRuns(const std::vector<Run>& runs) override {
     std::vector<Run> shown;
@@ -46,8 +47,7 @@ int main(int argc, char** argv) {
   std::vector<char*> args(argv, argv + argc);
   std::string repetitions = "--benchmark_repetitions=3";
   std::string interleave = "--benchmark_enable_random_interleaving=true";
-  std::string plain = "--benchmark_color=false";
-  args.insert(args.begin() + 1, {repetitions.data(), interleave.data(), plain.data()});
+  args.insert(args.begin() + 1, {repetitions.data(), interleave.data()});
   int n = static_cast<int>(args.size());
   benchmark::Initialize(&n, args.data());
   if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
