@@ -7,6 +7,8 @@ packages=(g++ make cmake libgtest-dev)
 case "${1:-}" in
   run) packages+=(xterm) ;;
   test) packages+=() ;;
+  fuzz) packages+=(clang libclang-rt-14-dev) ;;
+  bench) packages+=(libbenchmark-dev) ;;
 esac
 
 missing=()

@@ -10,9 +10,15 @@
 
 namespace rt {
 
+// The normal exit path, which flushes both streams.
+static void exitprocess(int status) { std::exit(status); }
+
+void (*errorexit)(int status) = exitprocess;
+
 void rterror(const char* message) {
   std::fprintf(errstream, "apl run-time error: \n%s\n", message);
-  std::exit(1);  // the normal exit path flushes both streams
+  errorexit(1);
+  std::exit(1);
 }
 
 // The system's text for an errno value, or null when the value is not one the
@@ -32,6 +38,7 @@ void syserror(const char* message) {
     std::fprintf(errstream, ": %s)\n", text);
   else
     std::fprintf(errstream, ")\n");
+  errorexit(1);
   std::exit(1);
 }
 

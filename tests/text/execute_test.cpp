@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,23 @@ TEST_F(Execute, Values) {
   EXPECT_EQ(r.rank, 0);
   EXPECT_EQ(ints(r)[0], 7);
   detalloc(&r);
+}
+
+// Every real is the double atof makes of its text, bit for bit, at the
+// edges of the range and of rounding too.
+TEST_F(Execute, RealsAsAtofReadsThem) {
+  const char* texts[] = {"1e400", "-1e400", "1e-400", "4e-320", "2.2250738585072011e-308",
+                         "0.1", "-0.0", "1e", "1e-", "9007199254740993", "9007199254740993.0",
+                         "0.30000000000000004", "123456789012345678901234567890", "1.7976931348623157e308",
+                         "1.7976931348623159e308", "4.9406564584124654e-324", "2.4703282292062327e-324"};
+  for (const char* t : texts) {
+    Array r = run(t);
+    ASSERT_EQ(r.type, Real) << t;
+    double want = std::atof(t);
+    EXPECT_EQ(std::memcmp(reals(r), &want, sizeof want), 0) << t << " gives " << reals(r)[0];
+    detalloc(&r);
+  }
+  errors();
 }
 
 TEST_F(Execute, NumberFollowedByOtherCharactersIsUsed) {

@@ -247,6 +247,11 @@ TEST(FormatDeathTest, Failures) {
   big.shape = shape;
   EXPECT_RTERROR(format(big), "^request for type 7, size 3758096385\n" RTMSG(
                                   "\\[vectalloc\\] out of memory allocation space") "$");
+  // So does a row too long for a shape, even with no rows (it would wrap to a negative length).
+  int32_t half = INT32_MAX / 2 + 48;
+  EXPECT_RTERROR(dformat2(intarray({4}, {half, 0, half, 0}), intarray({0, 2}, {})),
+                 "^request for type 7, size 2147483743\n" RTMSG(
+                     "\\[vectalloc\\] out of memory allocation space") "$");
 }
 
 }  // namespace

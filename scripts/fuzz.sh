@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every fuzz target with clang in build/fuzz
+# and runs each for the given number of seconds (30 by default), starting
+# from a scratch copy of its committed corpus. Fails when any target finds a
+# crash, a sanitizer report, a leak or a timeout (the reproducer is left in
+# build/fuzz/artifacts/, the target's output in build/fuzz/<name>.log).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-30}
+bash scripts/deps.sh fuzz
+
+cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DZELVO_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+cmake --build build/fuzz -j "$(nproc)" --target fuzz
+
+mkdir -p build/fuzz/artifacts
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failed=()
+# targets.txt: one line per target, its name and whether leaks are checked.
+while read -r name leakcheck; do
+  corpus=$scratch/$name
+  mkdir -p "$corpus"
+  if [ -d fuzz/corpus/"$name" ]; then cp -r fuzz/corpus/"$name"/. "$corpus"/; fi
+  echo "== fuzz_$name for ${seconds}s"
+  if ! ASAN_OPTIONS=detect_leaks=$leakcheck build/fuzz/fuzz/fuzz_"$name" \
+      -max_total_time="$seconds" -detect_leaks="$leakcheck" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/"$name"- "$corpus" \
+      </dev/null 2>build/fuzz/"$name".log; then
+    grep -v -E "^#[0-9]+ +(NEW|REDUCE|pulse|RELOAD)" build/fuzz/"$name".log | tail -n 60
+    failed+=("$name")
+  else
+    grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units)' build/fuzz/"$name".log || true
+  fi
+done <build/fuzz/fuzz/targets.txt
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "fuzzing found failures in: ${failed[*]}"
+  exit 1
+fi
+echo "fuzzing: every target ran ${seconds}s without a failure"
