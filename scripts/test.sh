@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole test suite twice:
 # an optimised build and an AddressSanitizer + UndefinedBehaviorSanitizer
-# build, both with warnings as errors.
+# build, both with warnings as errors; and runs every fuzz target for 30
+# seconds (ZELVO_FUZZ_SECONDS to change that, 0 to skip).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
@@ -16,6 +17,12 @@ build() {  # name, extra cmake arguments...
 
 build release -DCMAKE_BUILD_TYPE=Release
 build sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_SANITIZE=ON
+
+fuzzseconds=${ZELVO_FUZZ_SECONDS:-30}
+if [ "$fuzzseconds" -gt 0 ]; then
+  echo "== fuzz targets"
+  bash scripts/fuzz.sh "$fuzzseconds"
+fi
 
 echo "== optimised build"
 ctest --test-dir build/release -j "$jobs" --output-on-failure
