@@ -6,7 +6,9 @@ set -euo pipefail
 packages=(g++ make cmake libgtest-dev)
 case "${1:-}" in
   run) packages+=(xterm) ;;
-  test) packages+=() ;;
+  # The window test: a virtual display, the emulator, a key sender, and the
+  # screenshot tools (xwd, convert).
+  test) packages+=(xvfb xterm xdotool x11-apps imagemagick) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   bench) packages+=(libbenchmark-dev) ;;
 esac
