@@ -4,6 +4,7 @@
 #include "runtime/system/files.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,6 +125,16 @@ static int64_t firstchunk(const struct stat& st) {
   return st.st_size;
 }
 
+// The size the system reports for a descriptor before a read. fstat gives 0
+// for a pipe or FIFO, so there the size is the count of bytes pending in it,
+// which lets one read take everything already written.
+static int64_t reportedsize(int fd, const struct stat& st) {
+  if (!S_ISFIFO(st.st_mode)) return st.st_size;
+  int pending = 0;
+  if (::ioctl(fd, FIONREAD, &pending) < 0) return 0;
+  return pending;
+}
+
 // Makes the buffer hold at least `need` bytes, keeping what it holds.
 static void reserve(void** buf, int32_t* room, int32_t need) {
   if (*buf == nullptr)
@@ -168,7 +179,8 @@ void readfd(Array* result, int32_t fd) {
     if (::fstat(fd, &st) < 0) break;
     // Each call asks for the whole size the system reports (else the last
     // chunk), but never more than the count a result can hold.
-    if (st.st_size > 0) chunk = st.st_size;
+    int64_t size = reportedsize(fd, st);
+    if (size > 0) chunk = size;
     int64_t n = chunk < INT32_MAX - gathered ? chunk : INT32_MAX - gathered;
     if (n < 0) n = 0;
     reserve(&buf, &room, gathered + static_cast<int32_t>(n));

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+
 #include "runtime/core/globals.h"
 #include "runtime/system/sysargs.h"
 #include "tests/support/child.h"
@@ -192,6 +194,36 @@ TEST(Read, NonBlockingDescriptorWithNothingPendingGivesNothing) {
   EXPECT_EQ(r.count(), 0);
   ::close(ends[0]);
   ::close(ends[1]);
+}
+
+// A pipe or FIFO is read in chunks of what is pending in it: 200 KB already
+// written arrive in one read (and a second finds the end), where chunks of
+// the 4 KiB block size would take 49 reads with a 10 ms pause before each.
+TEST(Read, PendingBytesOfAPipeArriveInOneChunk) {
+  TempDir dir;
+  std::string bytes(200000, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  for (bool named : {false, true}) {
+    int ends[2];
+    if (named) {  // the read end first, without waiting for a writer
+      ends[0] = ::open((dir / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+      ends[1] = ::open((dir / "fifo").c_str(), O_WRONLY);
+      ASSERT_EQ(fcntl(ends[0], F_SETFL, 0), 0);
+    } else {
+      ASSERT_EQ(::pipe(ends), 0);
+    }
+    ASSERT_GE(fcntl(ends[1], F_SETPIPE_SZ, 256 * 1024), static_cast<int>(bytes.size()));
+    ASSERT_EQ(::write(ends[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::close(ends[1]);
+    Val d = Val::intscalar(ends[0]), r;
+    auto start = std::chrono::steady_clock::now();
+    rt::read(&r, &d);
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(r.text() == bytes) << (named ? "fifo" : "pipe");
+    EXPECT_LT(took, std::chrono::milliseconds(250)) << (named ? "fifo" : "pipe");
+    ::close(ends[0]);
+  }
 }
 
 TEST(Read, StandardStreamIsReadThenClosed) {
