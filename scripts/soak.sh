@@ -71,11 +71,13 @@ run() {
     echo "   standard error: empty (no leak or error report)"
   fi
   awk -v full=100 '
-    { n = $1; r = $2; if (first == "") first = r; last = r
-      if (n > full) { if (base == "") { base = r; basen = n } if (r > max) max = r; if (min == "" || r < min) min = r } }
-    END {
-      printf "   VmRSS (KiB): at start %d, after the history is full (line %d) %d, min %d, max %d, at the end %d\n", first, basen, base, min, max, last
-    }' "$dir.rss"
+    $1 > full {
+      if (base == "") { base = $2; basen = $1; min = $2; max = $2 }
+      if ($2 < min) min = $2
+      if ($2 > max) max = $2
+      last = $2; lastn = $1
+    }
+    END { printf "   VmRSS (KiB): at line %d %d, then min %d, max %d, at line %d %d\n", basen, base, min, max, lastn, last }' "$dir.rss"
 }
 
 run sanitize
