@@ -105,6 +105,8 @@ ChildResult ProgramRun::finish(int timeoutms) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutms);
   while (left(deadline) > 0 && pump(left(deadline))) {
   }
+  // The streams end while the process is still ending.
+  while (running() && left(deadline) > 0) usleep(1000);
   if (running()) {
     ADD_FAILURE() << "the program was still running after " << timeoutms << " ms";
     kill(pid_, SIGKILL);
