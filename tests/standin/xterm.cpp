@@ -1,10 +1,15 @@
 // A stand-in for the terminal emulator, for tests of the whole program
 // without a display. Started as "xterm ... -S<N>/<fd>" (or "-S<cc><fd>"), it
 // serves the inherited master descriptor the way a window would: it sends a
-// window id first, then types the batches of the script named by
-// ZELVO_STANDIN_SCRIPT, one batch per line (escapes \r \n \t \e \\ \xHH),
-// each only after the program has read the one before, and appends all
-// that the program shows to the file named by ZELVO_STANDIN_SCREEN.
+// window id first, then types ZELVO_STANDIN_LINES generated lines (see
+// typing.h), each batch only after the program has answered the one before,
+// then the batches of the script named by ZELVO_STANDIN_SCRIPT, one batch
+// per line (escapes \r \n \t \e \\ \xHH), each only after the program has
+// read the one before, and then ends, as a closed window does. It appends
+// all that the program shows to the file named by ZELVO_STANDIN_SCREEN, and
+// writes its process id to the file named by ZELVO_STANDIN_PIDFILE.
+// Started as "xterm --expect N", it writes what the program hands on for N
+// generated lines instead.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -15,6 +20,8 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+
+#include "typing.h"
 
 namespace {
 
@@ -41,26 +48,37 @@ std::string unescape(const std::string& line) {
   return out;
 }
 
-// Appends what the program has shown so far to the screen file.
-void drain(int master, FILE* screen, int waitms) {
+// Whether the master has something to show within waitms.
+bool showing(int master, int waitms) {
   pollfd p{master, POLLIN, 0};
-  while (poll(&p, 1, waitms) > 0) {
+  return poll(&p, 1, waitms) > 0;
+}
+
+// Appends what the program has shown so far to the screen file and gives it.
+std::string drain(int master, FILE* screen, int waitms) {
+  std::string shown;
+  while (showing(master, waitms)) {
     char buf[4096];
     ssize_t k = read(master, buf, sizeof buf);
-    if (k <= 0) return;
+    if (k <= 0) break;
+    shown.append(buf, static_cast<std::size_t>(k));
     if (screen) {
       std::fwrite(buf, 1, static_cast<std::size_t>(k), screen);
       std::fflush(screen);
     }
     waitms = 20;
   }
+  return shown;
 }
 
-// Waits until the program has read everything typed so far.
-void consumed(int slave, std::size_t typed) {
+// Waits until the program has read everything typed so far: the slave side
+// has nothing pending once the bytes have reached it. A program that shows
+// something has read them, even if they were gone before they were seen.
+void consumed(int slave, int master, std::size_t typed) {
   int count = 0;
   for (int i = 0; i < 2000; ++i) {  // first the bytes reach the slave side
     if (ioctl(slave, FIONREAD, &count) == 0 && static_cast<std::size_t>(count) >= typed) break;
+    if (showing(master, 0)) return;
     usleep(500);
   }
   for (int i = 0; i < 20000; ++i) {
@@ -69,9 +87,56 @@ void consumed(int slave, std::size_t typed) {
   }
 }
 
+// Reads what the program shows until it ends with `answer`, the sign that
+// the program has read and handled the batch typed before; false when ten
+// seconds pass without it.
+bool answered(int master, FILE* screen, const std::string& answer) {
+  std::string shown;
+  while (shown.size() < answer.size() || shown.compare(shown.size() - answer.size(), answer.size(), answer) != 0) {
+    if (!showing(master, 10000)) return false;
+    char buf[4096];
+    ssize_t k = read(master, buf, sizeof buf);
+    if (k <= 0) return false;
+    shown.append(buf, static_cast<std::size_t>(k));
+    if (screen) std::fwrite(buf, 1, static_cast<std::size_t>(k), screen);
+  }
+  return true;
+}
+
+// Types `lines` generated lines; false (with a note on standard error, which
+// is the program's) when the program does not answer a batch as expected.
+bool generate(int master, FILE* screen, const std::string& prompt, long lines) {
+  zelvotest::Typist typist(prompt);
+  for (long n = 1; n <= lines; ++n) {
+    std::string text;
+    for (const zelvotest::Keys& keys : typist.line(static_cast<int>(n), &text)) {
+      if (write(master, keys.batch.data(), keys.batch.size()) < 0) return false;
+      if (!answered(master, screen, keys.answer)) {
+        std::fprintf(stderr, "stand-in: no answer to a batch of line %ld\n", n);
+        return false;
+      }
+    }
+  }
+  if (screen) std::fflush(screen);
+  return true;
+}
+
 }  // namespace
 
+// Writes on standard output what the program hands on for `lines`
+// generated lines: each line, its byte count in seven columns, a line break.
+int expect(long lines) {
+  zelvotest::Typist typist("");
+  for (long n = 1; n <= lines; ++n) {
+    std::string text;
+    typist.line(static_cast<int>(n), &text);
+    std::printf("%s%7zu\n", text.c_str(), text.size());
+  }
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--expect") == 0) return expect(std::strtol(argv[2], nullptr, 10));
   std::string option;
   for (int i = 1; i < argc; ++i)
     if (std::strncmp(argv[i], "-S", 2) == 0) option = argv[i] + 2;
@@ -82,20 +147,25 @@ int main(int argc, char** argv) {
   int slave = open(slavepath.c_str(), O_RDONLY | O_NOCTTY);
   if (slave < 0) return 3;
 
+  if (const char* pidfile = std::getenv("ZELVO_STANDIN_PIDFILE")) {
+    std::ofstream(pidfile) << getpid() << "\n";
+  }
   const char* screenname = std::getenv("ZELVO_STANDIN_SCREEN");
   FILE* screen = screenname ? std::fopen(screenname, "a") : nullptr;
   const char* scriptname = std::getenv("ZELVO_STANDIN_SCRIPT");
   std::ifstream script(scriptname ? scriptname : "/dev/null");
+  const char* lines = std::getenv("ZELVO_STANDIN_LINES");
 
-  drain(master, screen, 2000);  // the prompt
+  std::string prompt = drain(master, screen, 2000);
   const char* id = "4194316\n";
   if (write(master, id, std::strlen(id)) < 0) return 4;
-  consumed(slave, std::strlen(id));
+  consumed(slave, master, std::strlen(id));
+  if (lines && !generate(master, screen, prompt, std::strtol(lines, nullptr, 10))) return 5;
   std::string line;
   while (std::getline(script, line)) {
     std::string batch = unescape(line);
     if (write(master, batch.data(), batch.size()) < 0) break;
-    consumed(slave, batch.size());
+    consumed(slave, master, batch.size());
     drain(master, screen, 30);
   }
   drain(master, screen, 200);

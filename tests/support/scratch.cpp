@@ -45,9 +45,8 @@ int fdcount() {
   return n - 1;  // the listing's own descriptor
 }
 
-// The state letter and parent of a process, from /proc/<pid>/stat.
-static bool procstate(const std::string& pid, char* state, int* ppid) {
-  std::ifstream f("/proc/" + pid + "/stat");
+bool procstate(int pid, char* state, int* ppid) {
+  std::ifstream f("/proc/" + std::to_string(pid) + "/stat");
   std::string line;
   if (!std::getline(f, line)) return false;
   // The command name is in parentheses and may hold blanks: skip past it.
@@ -65,7 +64,7 @@ int children() {
     if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
     char state;
     int ppid;
-    if (procstate(e->d_name, &state, &ppid) && ppid == me) ++n;
+    if (procstate(std::atoi(e->d_name), &state, &ppid) && ppid == me) ++n;
   }
   closedir(d);
   return n;
@@ -74,7 +73,7 @@ int children() {
 bool iszombie(int pid) {
   char state;
   int ppid;
-  return procstate(std::to_string(pid), &state, &ppid) && state == 'Z';
+  return procstate(pid, &state, &ppid) && state == 'Z';
 }
 
 }  // namespace zelvotest

@@ -32,6 +32,10 @@ int fdcount();
 // yet collected.
 int children();
 
+// The state letter and the parent of a process, from /proc/<pid>/stat;
+// false when there is no such process.
+bool procstate(int pid, char* state, int* ppid);
+
 // Whether the child with this pid is a zombie (ended, not collected).
 bool iszombie(int pid);
 
