@@ -16,23 +16,42 @@ cmake --build build/fuzz -j "$(nproc)" --target fuzz
 mkdir -p build/fuzz/artifacts
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-failed=()
-# targets.txt: one line per target, its name and whether leaks are checked.
-while read -r name leakcheck; do
-  corpus=$scratch/$name
+# One target's run; its verdict is the file <name>.failed or <name>.passed.
+runone() {
+  local name=$1 leakcheck=$2 corpus=$scratch/$1
   mkdir -p "$corpus"
   if [ -d fuzz/corpus/"$name" ]; then cp -r fuzz/corpus/"$name"/. "$corpus"/; fi
-  echo "== fuzz_$name for ${seconds}s"
-  if ! ASAN_OPTIONS=detect_leaks=$leakcheck build/fuzz/fuzz/fuzz_"$name" \
+  if ASAN_OPTIONS=detect_leaks=$leakcheck build/fuzz/fuzz/fuzz_"$name" \
       -max_total_time="$seconds" -detect_leaks="$leakcheck" -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/"$name"- "$corpus" \
       </dev/null 2>build/fuzz/"$name".log; then
+    touch "$scratch/$name.passed"
+  else
+    touch "$scratch/$name.failed"
+  fi
+}
+
+# The targets run as many at a time as there are cores.
+jobs=$(nproc)
+names=()
+while read -r name leakcheck; do
+  names+=("$name")
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+  echo "== fuzz_$name for ${seconds}s"
+  runone "$name" "$leakcheck" &
+done <build/fuzz/fuzz/targets.txt
+wait
+
+failed=()
+for name in "${names[@]}"; do
+  if [ -e "$scratch/$name.passed" ]; then
+    echo "fuzz_$name: $(grep -E '^stat::number_of_executed_units' build/fuzz/"$name".log || echo ran)"
+  else
+    echo "fuzz_$name failed:"
     grep -v -E "^#[0-9]+ +(NEW|REDUCE|pulse|RELOAD)" build/fuzz/"$name".log | tail -n 60
     failed+=("$name")
-  else
-    grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units)' build/fuzz/"$name".log || true
   fi
-done <build/fuzz/fuzz/targets.txt
+done
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "fuzzing found failures in: ${failed[*]}"
