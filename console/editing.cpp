@@ -102,15 +102,29 @@ void right(KeyState& k) {
   }
 }
 
+namespace {
+// Drops the oldest non-empty line of the history, with any empty lines
+// stored before it.
+void dropoldest(KeyState& k) {
+  LINEOFFSET.set(0);
+  Temp discarded(nextline(charscalar(cr), copyof(k.History.get())));
+  k.History.set(drop(LINEOFFSET.get(), k.History.get()));
+}
+
+// The number of lines in the history: its CRs.
+int32_t historylines(const KeyState& k) {
+  return firstint(Temp(plusreduce(Temp(dyadic(rt::OpEqual, k.History.get(), Temp(charscalar(cr)))))));
+}
+}  // namespace
+
 void store(KeyState& k) {
   k.History.set(catenate(Temp(catenate(k.History.get(), k.Line.get())), Temp(charscalar(cr))));
   k.Nhl.set(plus(k.Nhl.get(), 1));
-  if (num(k.Nhl) > num(k.NhMax)) {
-    // Drop the oldest non-empty line, with any empty lines stored before it.
-    LINEOFFSET.set(0);
-    Temp discarded(nextline(charscalar(cr), copyof(k.History.get())));
-    k.History.set(drop(LINEOFFSET.get(), k.History.get()));
-  }
+  if (num(k.Nhl) > num(k.NhMax)) dropoldest(k);
+  // A CR inside a batch is inserted like any character, so a line may hold
+  // CRs of its own and stand for several lines of the history: drop the
+  // oldest until no more than NhMax are left.
+  while (historylines(k) > num(k.NhMax)) dropoldest(k);
 }
 
 namespace {

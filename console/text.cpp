@@ -7,6 +7,8 @@
 // and the text length plus 2.
 #include "console/text.h"
 
+#include <cstdint>
+
 #include "console/arrays.h"
 #include "runtime/scalar/opcodes.h"
 #include "console/globals.h"
@@ -33,8 +35,10 @@ rt::Array tolower(rt::Array text) {
 rt::Array nextline(rt::Array eol, rt::Array text) {
   Var EOL("EOL", eol), Text("Text", text), Res("Res"), Offset("Offset"), Sel("Sel"), OFFSET("OFFSET");
   Offset.set(copyof(LINEOFFSET.get()));
-  // Put one separator in front, then drop one character less than the offset.
-  Text.set(drop(Temp(dyadic(rt::OpMax, Temp(intscalar(0)), Temp(dyadic(rt::OpMinus, Offset.get(), Temp(intscalar(1)))))),
+  // Put one separator in front, then drop one character less than the offset
+  // (none for an offset below 1: the offset is raised to 1 before the minus,
+  // so that the smallest int does not wrap around to the largest).
+  Text.set(drop(Temp(dyadic(rt::OpMinus, Temp(dyadic(rt::OpMax, Temp(intscalar(1)), Offset.get())), Temp(intscalar(1)))),
                 Temp(catenate(EOL.get(), Text.get()))));
   // Skip the rest of the line that the offset points into.
   Sel.set(andscan(Temp(dyadic(rt::OpNotEqual, EOL.get(), Text.get()))));
@@ -56,7 +60,12 @@ rt::Array nextline(rt::Array eol, rt::Array text) {
 rt::Array prevline(rt::Array eol, rt::Array text) {
   Var EOL("EOL", eol), Text("Text", text), Res("Res"), N("N");
   N.set(intscalar(length(Text.get())));
-  LINEOFFSET.set(firstint(N.get()) - LINEOFFSET.value());
+  // An offset so far before the start that its mirror image is no int lies
+  // beyond the end of the reversed text, where nextline finds no line and
+  // keeps the offset: so no line, and LINEOFFSET stays.
+  int64_t mirrored = int64_t{firstint(N.get())} - LINEOFFSET.value();
+  if (mirrored > INT32_MAX) return charvec("");
+  LINEOFFSET.set(static_cast<int32_t>(mirrored));
   Res.set(reverse(Temp(nextline(copyof(EOL.get()), reverse(Text.get())))));
   LINEOFFSET.set(firstint(N.get()) - LINEOFFSET.value());
   return Res.result();

@@ -178,6 +178,14 @@ TEST(Editing, HistoryKeepsTheLatestHundredLines) {
   EXPECT_EQ(g.History(), "");
   g.storeall({"z"});
   EXPECT_EQ(g.History(), "");
+
+  Editor h;  // a line holding a CR of its own counts as two lines
+  h.storeall(std::vector<std::string>(60, "a\rb"));
+  EXPECT_EQ(lines(h.History()), 100u);
+  EXPECT_EQ(h.History().substr(0, 4), "a\rb\r");
+  h.storeall({"c"});
+  EXPECT_EQ(lines(h.History()), 100u);
+  EXPECT_EQ(h.History().substr(0, 4), "b\ra\r");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "console/arrays.h"
@@ -46,6 +47,22 @@ TEST(Text, PrevLineOffsets) {
     auto [line, after] = walk(false, "a\rbb\rccc\r", c.before);
     EXPECT_EQ(line, c.line) << c.before;
     EXPECT_EQ(after, c.after) << c.before;
+  }
+}
+
+TEST(Text, OffsetsAtTheIntLimits) {
+  struct Case { bool next; int32_t before; const char* line; int32_t after; } cases[] = {
+      {true, INT32_MIN, "a", INT32_MIN + 2},  // drops nothing: the offset does not wrap around
+      {true, INT32_MAX, "", INT32_MAX},
+      {false, INT32_MAX, "ccc", INT32_MAX - 5},
+      {false, INT32_MIN, "", INT32_MIN},  // mirrored beyond the largest int: no line, offset kept
+      {false, INT32_MIN + 9, "", INT32_MIN + 9},
+      {false, INT32_MIN + 10, "", INT32_MIN + 10},
+  };
+  for (auto c : cases) {
+    auto [line, after] = walk(c.next, "a\rbb\rccc\r", c.before);
+    EXPECT_EQ(line, c.line) << c.next << " " << c.before;
+    EXPECT_EQ(after, c.after) << c.next << " " << c.before;
   }
 }
 
