@@ -1,6 +1,7 @@
 // Element loops of the console's primitives.
 #include "console/arrays.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -71,6 +72,33 @@ void put(rt::Array& a, int64_t i, rt::Cell c, int32_t from) {
   rt::setmp(&c, &a.value, static_cast<int32_t>(i), a.type);
 }
 
+// Copies n elements of `from`, starting at element j and `stride` elements
+// apart (0 repeats one element), to elements i, i+1, ... of `to`, a value of
+// the same type. Elements move as bytes rather than through a cell each: the
+// structural loops move long texts (the history) on every completed line.
+void copyrun(rt::Array& to, int64_t i, const rt::Array& from, int64_t j, int64_t stride, int64_t n) {
+  if (n <= 0) return;
+  auto width = static_cast<int64_t>(rt::elemsize(to.type));
+  if (width == 0) {  // no elements of this type: getmp refuses it
+    for (int64_t k = 0; k < n; ++k) {
+      rt::Cell c = element(from, j + k * stride);
+      rt::setmp(&c, &to.value, static_cast<int32_t>(i + k), to.type);
+    }
+    return;
+  }
+  char* dst = static_cast<char*>(to.value) + i * width;
+  const char* src = static_cast<const char*>(from.value) + j * width;
+  if (stride == 1) {
+    std::memcpy(dst, src, static_cast<std::size_t>(n * width));
+    return;
+  }
+  for (int64_t k = 0; k < n; ++k)
+    std::memcpy(dst + k * width, src + k * stride * width, static_cast<std::size_t>(width));
+}
+
+// Whether the type holds ints (a bit array holds them too).
+inline bool inttype(int32_t type) { return type == rt::Bit || type == rt::Int; }
+
 // Element i of a numeric value as an int (reals are refused).
 int32_t intat(const rt::Array& a, int32_t i) {
   rt::Cell c = element(a, i);
@@ -127,13 +155,15 @@ rt::Array walk(const rt::Array& a, const std::vector<Move>& moves) {
   int64_t at = rt::walksteps(rank, shape, rank, a.shape, &steps, map, offsets, directions);
   rt::Array r = fresh(a.type, rank, shape);
   std::vector<int32_t> index(static_cast<std::size_t>(rank), 0);
-  int32_t n = count(r);
-  for (int32_t e = 0; e < n; ++e) {
-    rt::Cell c = element(a, at);
-    rt::setmp(&c, &r.value, e, r.type);
-    // The last axis moves on; each axis whose inner axes have all wrapped
-    // moves on too, its step already undoing the inner axes' run.
-    int32_t t = rank - 1;
+  int32_t n = count(r), last = rank - 1, run = rank > 0 ? r.shape[last] : 1;
+  // One run along the last axis at a time; then each axis whose inner axes
+  // have all wrapped moves on, its step already undoing the inner axes' run.
+  for (int32_t e = 0; e < n; e += run) {
+    int64_t step = rank > 0 ? steps[last] : 0;
+    copyrun(r, e, a, at, step, run);
+    at += run * step;
+    if (last <= 0) continue;
+    int32_t t = last - 1;
     at += steps[t];
     while (t > 0 && ++index[t] == r.shape[t]) {
       index[t] = 0;
@@ -221,6 +251,15 @@ rt::Array catenation(const rt::Array& left, const rt::Array& right, std::optiona
   // rc * block items of the right.
   int64_t lpart = int64_t{lc} * block, group = lpart + int64_t{rc} * block;
   int32_t n = count(r);
+  if ((nl == 0 || left.type == type) && (nr == 0 || right.type == type) && group > 0) {
+    // Both sides already of the result's type: copied group by group.
+    int64_t rpart = group - lpart;
+    for (int64_t g = 0, p = 0; p < n; ++g, p += group) {
+      copyrun(r, p, left, nl == 1 ? 0 : g * lpart, nl == 1 ? 0 : 1, lpart);
+      copyrun(r, p + lpart, right, nr == 1 ? 0 : g * rpart, nr == 1 ? 0 : 1, rpart);
+    }
+    return r;
+  }
   for (int32_t p = 0; p < n; ++p) {
     int64_t g = p / group, o = p % group;
     if (o < lpart)
@@ -231,20 +270,63 @@ rt::Array catenation(const rt::Array& left, const rt::Array& right, std::optiona
   return r;
 }
 
+// Compress by a mask of nm ints or bits (any non-zero selects): the chosen
+// elements of a, or a's one element repeated, a run of neighbours at a time.
+rt::Array compressints(const int32_t* mask, int32_t nm, const rt::Array& a) {
+  int32_t na = count(a), n = 0;
+  for (int32_t i = 0; i < nm; ++i) n += mask[i] != 0 ? 1 : 0;
+  if (na != 1 && nm != na) rt::rterror("length error: compress, shape missmatch");
+  rt::Array r = fresh(a.type, 1, rt::vect1(n));
+  if (na == 1) {
+    copyrun(r, 0, a, 0, 0, n);
+    return r;
+  }
+  for (int32_t i = 0, k = 0; i < nm;) {
+    if (mask[i] == 0) {
+      ++i;
+      continue;
+    }
+    int32_t from = i;
+    while (i < nm && mask[i] != 0) ++i;
+    copyrun(r, k, a, from, 1, i - from);
+    k += i - from;
+  }
+  return r;
+}
+
 // The and-scan (andscan true) or or-scan along the last axis.
 rt::Array scan(bool andscan, const rt::Array& a) {
   rt::Array r = fresh(rt::Bit, a.rank, shapeof(a.rank, a.shape));
   int32_t n = count(a), run = a.rank > 0 ? a.shape[a.rank - 1] : 1;
+  int32_t* out = rt::ints(r);
+  if (a.type == rt::Bit) {
+    // Along each row the and-scan holds 1 up to the first 0 and the or-scan
+    // 0 up to the first 1; after it, the other value.
+    const int32_t* bits = rt::ints(a);
+    for (int32_t row = 0; row < n; row += run) {
+      int32_t i = row, end = row + run;
+      for (; i < end && (bits[i] != 0) == andscan; ++i) out[i] = andscan;
+      for (; i < end; ++i) out[i] = !andscan;
+    }
+    return r;
+  }
   bool acc = false;
   for (int32_t i = 0; i < n; ++i) {
     rt::Cell c = element(a, i);
     rt::cktype(&c, rt::Bit, a.type);
     bool x = c.i != 0;
     acc = i % run == 0 ? x : andscan ? acc && x : acc || x;
-    c.i = acc;
-    rt::setmp(&c, &r.value, i, rt::Bit);
+    out[i] = acc;
   }
   return r;
+}
+
+// The plus (wrapping around as int sums do) or max reduction of n ints.
+int32_t intreduce(int32_t op, const int32_t* v, int32_t n) {
+  if (op == rt::OpMax) return *std::max_element(v, v + n);
+  uint32_t sum = 0;
+  for (int32_t i = 0; i < n; ++i) sum += static_cast<uint32_t>(v[i]);
+  return static_cast<int32_t>(sum);
 }
 
 // The reduction by `op` along the last axis, from the right as is the rule
@@ -268,13 +350,36 @@ rt::Array reduce(int32_t op, const rt::Array& a) {
       acc = element(a, base + run - 1);
       rt::cktype(&acc, type, a.type);
     }
-    for (int32_t j = run - 2; j >= 0; --j) {
-      rt::Cell x = element(a, base + j);
-      rt::dsopv(op, &acc, &x, a.type, &acc, type);
+    if (inttype(a.type) && (op == rt::OpPlus || op == rt::OpMax) && run > 0) {
+      acc.i = intreduce(op, rt::ints(a) + base, run);
+    } else {
+      for (int32_t j = run - 2; j >= 0; --j) {
+        rt::Cell x = element(a, base + j);
+        rt::dsopv(op, &acc, &x, a.type, &acc, type);
+      }
     }
     rt::setmp(&acc, &r.value, k, type);
   }
   return r;
+}
+
+// A relation (op from OpLess to OpGreater) between n pairs of elements
+// stored as T, one side possibly a single element, into n bits: what the
+// element kernel gives for two char values (compared as signed bytes) or
+// two int or bit values, without a cell per element.
+template <typename T>
+void relate(int32_t op, const T* l, bool onel, const T* r, bool oner, int32_t* out, int32_t n) {
+  auto run = [&](auto holds) {
+    for (int32_t i = 0; i < n; ++i) out[i] = holds(l[onel ? 0 : i], r[oner ? 0 : i]) ? 1 : 0;
+  };
+  switch (op) {
+    case rt::OpLess: run([](T a, T b) { return a < b; }); break;
+    case rt::OpNotGreater: run([](T a, T b) { return a <= b; }); break;
+    case rt::OpEqual: run([](T a, T b) { return a == b; }); break;
+    case rt::OpNotEqual: run([](T a, T b) { return a != b; }); break;
+    case rt::OpNotLess: run([](T a, T b) { return a >= b; }); break;
+    default: run([](T a, T b) { return a > b; });
+  }
 }
 
 }  // namespace
@@ -300,11 +405,7 @@ rt::Array charscalar(char c) {
 
 rt::Array copyof(const rt::Array& a) {
   rt::Array r = fresh(a.type, a.rank, shapeof(a.rank, a.shape));
-  int32_t n = count(r);
-  for (int32_t i = 0; i < n; ++i) {
-    rt::Cell c = element(a, i);
-    rt::setmp(&c, &r.value, i, r.type);
-  }
+  copyrun(r, 0, a, 0, 1, count(r));
   return r;
 }
 
@@ -317,6 +418,17 @@ rt::Array dyadic(int32_t op, const rt::Array& left, const rt::Array& right) {
   int32_t rank = rt::dsops(&shape, left.rank, left.shape, right.rank, right.shape);
   rt::Array r = fresh(rt::dsopt(op, left.type, right.type), rank, shape);
   int32_t n = count(r), nl = count(left), nr = count(right);
+  if (op >= rt::OpLess && op <= rt::OpGreater && n > 0) {
+    if (left.type == rt::Char && right.type == rt::Char) {
+      relate(op, reinterpret_cast<const signed char*>(left.value), nl == 1,
+             reinterpret_cast<const signed char*>(right.value), nr == 1, rt::ints(r), n);
+      return r;
+    }
+    if (inttype(left.type) && inttype(right.type)) {
+      relate(op, rt::ints(left), nl == 1, rt::ints(right), nr == 1, rt::ints(r), n);
+      return r;
+    }
+  }
   for (int32_t i = 0; i < n; ++i) {
     rt::Cell a = element(left, nl == 1 ? 0 : i), b = element(right, nr == 1 ? 0 : i), c;
     rt::dsopv(op, &c, &a, left.type, &b, right.type);
@@ -356,16 +468,14 @@ rt::Array reverse(const rt::Array& a, int32_t axis) { return reversed(a, axis); 
 rt::Array compress(const rt::Array& mask, const rt::Array& a) {
   if (mask.rank > 1 || a.rank > 1) rt::rterror("[compress] rank error");
   int32_t nm = count(mask), na = count(a);
+  if (inttype(mask.type)) return compressints(rt::ints(mask), nm, a);
   std::vector<int32_t> chosen;
   for (int32_t i = 0; i < nm; ++i)
     if (intat(mask, i) != 0) chosen.push_back(i);
   if (na != 1 && nm != na) rt::rterror("length error: compress, shape missmatch");
   int32_t n = static_cast<int32_t>(chosen.size());
   rt::Array r = fresh(a.type, 1, rt::vect1(n));
-  for (int32_t k = 0; k < n; ++k) {
-    rt::Cell c = element(a, na == 1 ? 0 : chosen[k]);
-    rt::setmp(&c, &r.value, k, r.type);
-  }
+  for (int32_t k = 0; k < n; ++k) copyrun(r, k, a, na == 1 ? 0 : chosen[k], 1, 1);
   return r;
 }
 

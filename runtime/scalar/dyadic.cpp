@@ -16,12 +16,31 @@ namespace rt {
 namespace {
 
 // The element at p, in a cell. Codes without elements read nothing; their
-// conversion refuses them afterwards.
+// conversion refuses them afterwards. (A switch of fixed-size copies rather
+// than one copy of elemsize bytes: this runs once per element of every
+// dyadic loop.)
 Cell load(const void* p, int32_t type) {
   Cell c;
   c.r = 0.0;
-  std::memcpy(&c, p, elemsize(type));
+  switch (type) {
+    case Bit:
+    case Int: std::memcpy(&c.i, p, sizeof c.i); break;
+    case Real: std::memcpy(&c.r, p, sizeof c.r); break;
+    case Char: std::memcpy(&c.c, p, sizeof c.c); break;
+    default: break;
+  }
   return c;
+}
+
+// Writes the cell's element of type t at p (nothing for a code without elements).
+void store(void* p, const Cell& c, int32_t t) {
+  switch (t) {
+    case Bit:
+    case Int: std::memcpy(p, &c.i, sizeof c.i); break;
+    case Real: std::memcpy(p, &c.r, sizeof c.r); break;
+    case Char: std::memcpy(p, &c.c, sizeof c.c); break;
+    default: break;
+  }
 }
 
 // The cell converted from `given` to `wanted`, or a stop if that is refused.
@@ -236,7 +255,7 @@ void dsopv(int32_t op, void* result, const void* left, int32_t lefttype, const v
         t = Bit;
       }
   }
-  std::memcpy(result, &res, elemsize(t));
+  store(result, res, t);
 }
 
 int32_t dsopt(int32_t op, int32_t lefttype, int32_t righttype) {

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <initializer_list>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -207,6 +208,78 @@ TEST(Arrays, RowsAndIndexing) {
   EXPECT_EQ(Result(copyof(V.get())).all(), (Ints{3, 8, 1, 9}));
   assign(Reals.place(), Two.get(), One.get());  // ints widen to reals
   EXPECT_EQ(rt::reals(Reals.get())[1], 1.0);
+}
+
+// The relations compare chars, bits and ints directly rather than a cell at
+// a time: they must give what the element kernel gives, with either side a
+// single element, bytes above 127 comparing as negative and ints at both
+// ends of their range.
+TEST(Arrays, RelationsAgreeWithTheElementKernel) {
+  std::mt19937 random(20240611);
+  const char bytes[] = {'a', 'b', '\r', '\x7f', '\x80', '\xe9', '\xff', '\0'};
+  const int32_t values[] = {0, 1, -1, 7, INT_MIN, INT_MAX, 1, 0};
+  struct Pair {
+    int32_t ltype, rtype;
+  } pairs[] = {{rt::Char, rt::Char}, {rt::Int, rt::Int}, {rt::Bit, rt::Bit}, {rt::Bit, rt::Int}, {rt::Int, rt::Bit}};
+  // n random elements of the type (n 0: a scalar).
+  auto make = [&](int32_t type, int32_t n) {
+    rt::Array a = numbers(type, n == 0 ? Ints{} : Ints{n}, {});
+    for (int32_t i = 0; i < (n == 0 ? 1 : n); ++i) {
+      std::size_t pick = random() % 8;
+      if (type == rt::Char) rt::chars(a)[i] = bytes[pick];
+      else rt::ints(a)[i] = type == rt::Bit ? values[pick] & 1 : values[pick];
+    }
+    return a;
+  };
+  for (const Pair& p : pairs) {
+    for (auto [nl, nr] : {std::pair{40, 40}, {0, 40}, {40, 0}, {0, 0}}) {
+      Var L("L", make(p.ltype, nl)), R("R", make(p.rtype, nr));
+      for (int32_t op = rt::OpLess; op <= rt::OpGreater; ++op) {
+        Result got(dyadic(op, L.get(), R.get()));
+        ASSERT_EQ(got.get().type, rt::Bit);
+        for (int32_t i = 0; i < std::max({nl, nr, 1}); ++i) {
+          const char* l = static_cast<const char*>(L.get().value) + (nl == 0 ? 0 : i) * rt::elemsize(p.ltype);
+          const char* r = static_cast<const char*>(R.get().value) + (nr == 0 ? 0 : i) * rt::elemsize(p.rtype);
+          rt::Cell want;
+          rt::dsopv(op, &want, l, p.ltype, r, p.rtype);
+          ASSERT_EQ(rt::ints(got.get())[i], want.i) << "op " << op << " types " << p.ltype << "," << p.rtype << " at " << i;
+        }
+      }
+    }
+  }
+}
+
+// The structural loops move elements as bytes, a run at a time: walks of a
+// rank-3 array along each axis, catenations and compressions of reals, and
+// scans and reductions of bit rows.
+TEST(Arrays, RunsOfElements) {
+  Var A("A", numbers(rt::Int, {2, 2, 3}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+  Var Cut("Cut", ivec({1, -1, 2})), Off("Off", ivec({1, 0, -1}));
+  EXPECT_EQ(Result(take(Cut.get(), A.get())).all(), (Ints{1, 1, 2, 3, 4}));
+  EXPECT_EQ(Result(drop(Off.get(), A.get())).all(), (Ints{1, 2, 2, 6, 7, 9, 10}));
+  EXPECT_EQ(Result(reverse(A.get(), 1)).all(), (Ints{2, 2, 3, 3, 4, 5, 0, 1, 2, 9, 10, 11, 6, 7, 8}));
+  EXPECT_EQ(Result(reverse(A.get())).all(), (Ints{2, 2, 3, 2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9}));
+
+  Var Re("Re", numbers(rt::Real, {3}, {0.5, -1.25, 3e300})), Half("Half", numbers(rt::Real, {}, {0.5}));
+  Result joined(catenate(Re.get(), Half.get()));
+  EXPECT_EQ(std::vector<double>(rt::reals(joined.get()), rt::reals(joined.get()) + 4),
+            (std::vector<double>{0.5, -1.25, 3e300, 0.5}));
+  Var Mask("Mask", ivec({0, 3, 1})), Three("Three", ivec({1, 1, 1}));
+  Result chosen(compress(Mask.get(), Re.get())), repeated(compress(Three.get(), Half.get()));
+  EXPECT_EQ(std::vector<double>(rt::reals(chosen.get()), rt::reals(chosen.get()) + 2),
+            (std::vector<double>{-1.25, 3e300}));
+  EXPECT_EQ(std::vector<double>(rt::reals(repeated.get()), rt::reals(repeated.get()) + 3),
+            (std::vector<double>{0.5, 0.5, 0.5}));
+  Var Runs("Runs", ivec({1, 1, 0, 1, 0, 0, 1, 1})), Text("Text", charvec("abcdefgh"));
+  EXPECT_EQ(Result(compress(Runs.get(), Text.get())).text(), "abdgh");
+
+  Var Rows("Rows", numbers(rt::Bit, {3, 4}, {1, 1, 0, 1, 0, 0, 1, 0, 1, 1, 1, 1}));
+  EXPECT_EQ(Result(andscan(Rows.get())).all(), (Ints{3, 4, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1}));
+  EXPECT_EQ(Result(orscan(Rows.get())).all(), (Ints{3, 4, 1, 1, 1, 1, 0, 0, 1, 1, 1, 1, 1, 1}));
+  EXPECT_EQ(Result(plusreduce(Rows.get())).all(), (Ints{3, 3, 1, 4}));
+  Var Big("Big", ivec({INT_MAX, 1, 5})), Low("Low", ivec({-9, INT_MIN, -3}));
+  EXPECT_EQ(Result(plusreduce(Big.get())).all(), (Ints{INT_MIN + 5}));  // ints wrap around
+  EXPECT_EQ(Result(maxreduce(Low.get())).all(), (Ints{-3}));
 }
 
 TEST(ArraysDeathTest, IndicesOutsideAnAxisAndInlineChecks) {

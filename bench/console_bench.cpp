@@ -1,0 +1,284 @@
+// The console's key loop against the bare loop of keychild.h, both on
+// pseudo-terminals at the same time: the latency of a key's echo and of a
+// finished line's delivery on standard output, and the CPU time of waiting
+// for a key.
+#include <poll.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <climits>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bench/goals.h"
+#include "bench/keychild.h"
+
+namespace {
+
+using zelvobench::addgoal;
+using zelvobench::nowns;
+using zelvobench::counter;
+using zelvobench::KeyChild;
+using zelvobench::Test;
+
+constexpr int warmup = 100;      // untimed lines first, to fill the history (it keeps 100)
+constexpr int lines = 120;       // timed lines per run and per loop
+constexpr int linelength = 24;   // characters of every line
+constexpr int keyed = 2;         // of which the last ones are typed key by key
+constexpr int64_t stuck = 5000;  // ms without the awaited output: the run fails
+
+// One batch that a typist sends (a single key, or several typed at once),
+// and whether the loop's answer to it is timed.
+struct Step {
+  std::string bytes;
+  bool timed;
+};
+
+// The keys of a run, the same for both loops. Warm-up lines go in as one
+// batch of letters and Return; each timed line as a batch of all but its
+// last `keyed` letters, then those letters key by key, then Return. Letters
+// run through the alphabet, so no line ends in a closing word or names a
+// login.
+const std::vector<Step>& script() {
+  static std::vector<Step> steps;
+  if (!steps.empty()) return steps;
+  int letter = 0;
+  auto letters = [&letter](int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += static_cast<char>('a' + letter++ % 26);
+    return s;
+  };
+  for (int i = 0; i < warmup; ++i) steps.insert(steps.end(), {{letters(linelength), false}, {"\r", false}});
+  for (int i = 0; i < lines; ++i) {
+    steps.push_back({letters(linelength - keyed), false});
+    for (int k = 0; k < keyed; ++k) steps.push_back({letters(1), true});
+    steps.push_back({"\r", true});
+  }
+  return steps;
+}
+
+// One loop's side of a run: it types the script, each timed step `gap`
+// after the loop's answer to the step before (the others at once), and
+// times the answers: to a letter its echo on the terminal, to Return the
+// line and count on standard output.
+class Typist {
+ public:
+  Typist(KeyChild& child, int64_t gapns) : child_(child), gap_(gapns) {}
+
+  bool done() const { return step_ == script().size(); }
+  std::size_t step() const { return step_; }
+  bool waiting() const { return sent_ != 0; }
+  int64_t next() const { return next_; }
+
+  // Types the next step.
+  void type() {
+    const std::string& bytes = script()[step_].bytes;
+    bool ret = bytes == "\r";
+    term_want_ = ret ? KeyChild::newline() : child_.echo(bytes);
+    out_want_ = ret ? KeyChild::delivered(line_) : "";
+    line_ = ret ? "" : line_ + bytes;
+    term_.clear();
+    out_.clear();
+    sent_ = nowns();
+    if (write(child_.master(), bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) failed_ = true;
+  }
+
+  // Takes what the loop wrote on fd; gives false when it is not what the step calls for.
+  bool take(int fd) {
+    char buf[512];
+    ssize_t k = read(fd, buf, sizeof buf);
+    if (k <= 0) return false;
+    std::string& got = fd == child_.master() ? term_ : out_;
+    const std::string& want = fd == child_.master() ? term_want_ : out_want_;
+    got.append(buf, static_cast<std::size_t>(k));
+    if (want.compare(0, got.size(), got) != 0) return false;
+    settle();
+    return true;
+  }
+
+  bool failed() const { return failed_; }
+  const std::vector<double>& echoes() const { return echo_; }
+  const std::vector<double>& deliveries() const { return delivery_; }
+  KeyChild& child() { return child_; }
+
+ private:
+  // Records the latency once the answer is complete. For Return that is
+  // the line and count on standard output; the CR LF and prompt on the
+  // terminal are awaited before the next step but not timed.
+  void settle() {
+    int64_t now = nowns();
+    const Step& step = script()[step_];
+    bool ret = !out_want_.empty();
+    if (step.timed && ret && out_ == out_want_ && !timed_) {
+      delivery_.push_back(static_cast<double>(now - sent_) / 1e6);
+      timed_ = true;
+    }
+    if (term_ != term_want_ || out_ != out_want_) return;
+    if (step.timed && !ret) echo_.push_back(static_cast<double>(now - sent_) / 1e6);
+    timed_ = false;
+    sent_ = 0;
+    ++step_;
+    next_ = now + (!done() && script()[step_].timed ? gap_ : 0);
+  }
+
+  KeyChild& child_;
+  int64_t gap_;
+  std::size_t step_ = 0;
+  std::string line_;
+  std::string term_want_, out_want_, term_, out_;
+  int64_t sent_ = 0, next_ = 0;
+  bool timed_ = false, failed_ = false;
+  std::vector<double> echo_, delivery_;
+};
+
+// Drives the typists until they are done; gives an error text, or nullptr.
+// With a stagger (0 or more ns), the loops take each step in turn: once all
+// have answered the step before and had their gaps, loop i gets the step
+// `stagger` times i after loop 0, so that they meet nearly the same moments
+// of a shared machine without competing for it at the same instant. Without
+// one (negative), each loop gets its next step as soon as its own gap has
+// passed: with no gap, typing in step would let the quicker loop finish its
+// pause while it waits for the other.
+const char* drive(std::vector<Typist>& typists, int64_t stagger) {
+  std::size_t n = typists.size(), scheduled = SIZE_MAX;
+  std::vector<int64_t> due(n, 0);
+  for (;;) {
+    int64_t now = nowns();
+    bool waiting = false, done = true, level = true;
+    for (const Typist& t : typists) {
+      waiting = waiting || t.waiting();
+      done = done && t.done();
+      level = level && t.step() == typists[0].step();
+    }
+    if (done) return nullptr;
+    if (stagger >= 0 && !waiting && level && scheduled != typists[0].step()) {
+      scheduled = typists[0].step();
+      int64_t start = 0;
+      for (std::size_t i = 0; i < n; ++i) start = std::max(start, typists[i].next() - static_cast<int64_t>(i) * stagger);
+      for (std::size_t i = 0; i < n; ++i) due[i] = start + static_cast<int64_t>(i) * stagger;
+    }
+    int64_t wake = INT64_MAX;
+    for (std::size_t i = 0; i < n; ++i) {
+      Typist& t = typists[i];
+      if (t.done() || t.waiting() || (stagger >= 0 && t.step() != scheduled)) continue;
+      int64_t at = stagger >= 0 ? due[i] : t.next();
+      if (at > now) {
+        wake = std::min(wake, at);
+        continue;
+      }
+      t.type();
+      if (t.failed()) return "a key could not be typed";
+    }
+    std::vector<pollfd> fds;
+    for (Typist& t : typists) {
+      fds.push_back({t.child().master(), POLLIN, 0});
+      fds.push_back({t.child().out(), POLLIN, 0});
+    }
+    int timeout = wake == INT64_MAX ? static_cast<int>(stuck) : static_cast<int>((wake - now + 999999) / 1000000);
+    int ready = poll(fds.data(), fds.size(), timeout);
+    if (ready < 0) return "poll failed";
+    if (ready == 0 && wake == INT64_MAX) return "a loop did not answer";
+    for (std::size_t i = 0; i < fds.size(); ++i)
+      if ((fds[i].revents & POLLIN) != 0 && !typists[i / 2].take(fds[i].fd)) return "a loop wrote something else";
+  }
+}
+
+// The median and the 99th percentile (nearest rank) of a sample.
+double percentile(std::vector<double> v, double p) {
+  std::sort(v.begin(), v.end());
+  if (v.empty()) return NAN;
+  if (p == 50 && v.size() % 2 == 0) return (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+  std::size_t rank = static_cast<std::size_t>(std::ceil(p / 100 * static_cast<double>(v.size())));
+  return v[std::max<std::size_t>(rank, 1) - 1];
+}
+
+// The script typed into the console's loop and the bare loop at once, each
+// timed key `gap` ms after the answer to the key before. At 0 the key comes
+// while the loop is in its 10 ms pause before the read, so the pause is part
+// of the latency; at 15 the loop is already waiting in the read, as it is
+// when a person types.
+template <int gap>
+void keys(benchmark::State& state) {
+  for (auto _ : state) {
+    KeyChild console(KeyChild::Console), bare(KeyChild::Bare);
+    if (!console.ok() || !bare.ok()) {
+      state.SkipWithError("a key loop did not start");
+      return;
+    }
+    std::vector<Typist> typists{Typist(console, gap * 1000000LL), Typist(bare, gap * 1000000LL)};
+    if (const char* error = drive(typists, gap > 0 ? gap * 1000000LL / 2 : -1)) {
+      state.SkipWithError(error);
+      return;
+    }
+    const char* side[] = {"z ", "b "};
+    for (int i = 0; i < 2; ++i) {
+      state.counters[std::string(side[i]) + "echo p50"] = percentile(typists[i].echoes(), 50);
+      state.counters[std::string(side[i]) + "echo p99"] = percentile(typists[i].echoes(), 99);
+      state.counters[std::string(side[i]) + "line p50"] = percentile(typists[i].deliveries(), 50);
+      state.counters[std::string(side[i]) + "line p99"] = percentile(typists[i].deliveries(), 99);
+    }
+  }
+}
+
+// The CPU time in ms that a process has used so far.
+double cputime(pid_t pid) {
+  clockid_t clock;
+  timespec t;
+  if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &t) != 0) return NAN;
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Sleeps for the given seconds, whatever signals come.
+void waitfor(int seconds) {
+  timespec until;
+  clock_gettime(CLOCK_MONOTONIC, &until);
+  until.tv_sec += seconds;
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+  }
+}
+
+// Both loops waiting for a key for 10 s, after their first read: the CPU
+// time each uses meanwhile.
+void idle(benchmark::State& state) {
+  for (auto _ : state) {
+    KeyChild console(KeyChild::Console), bare(KeyChild::Bare);
+    if (!console.ok() || !bare.ok()) {
+      state.SkipWithError("a key loop did not start");
+      return;
+    }
+    double z0 = cputime(console.pid()), b0 = cputime(bare.pid());
+    waitfor(10);
+    state.counters["z cpu ms"] = cputime(console.pid()) - z0;
+    state.counters["b cpu ms"] = cputime(bare.pid()) - b0;
+  }
+}
+
+// The goals on the latencies that a keys benchmark measures: the median
+// within 0.2 ms of the bare loop's, the 99th percentile within 1 ms.
+void latencygoals(const std::string& bench, const std::string& what) {
+  for (const char* kind : {"echo", "line"}) {
+    std::string label = std::string(kind) == "echo" ? "key echo" : "line delivery";
+    for (const char* p : {"p50", "p99"}) {
+      bool median = std::string(p) == "p50";
+      addgoal({label + ", " + what + (median ? ": median" : ": p99"), Test::Excess, median ? 0.2 : 1.0, "ms",
+               counter(bench, std::string("z ") + kind + " " + p), counter(bench, std::string("b ") + kind + " " + p)});
+    }
+  }
+}
+
+zelvobench::Adder added([] {
+  const char* atonce = "keys at once", *apart = "keys 15 ms apart", *waiting = "idle 10 s";
+  benchmark::RegisterBenchmark(atonce, keys<0>)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark(apart, keys<15>)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark(waiting, idle)->Iterations(1)->Repetitions(1)->UseRealTime()->Unit(
+      benchmark::kMillisecond);
+  latencygoals(atonce, "next key at once");
+  latencygoals(apart, "keys 15 ms apart");
+  addgoal({"idle 10 s: CPU", Test::Below, 1.0, "ms", counter(waiting, "z cpu ms"), counter(waiting, "b cpu ms")});
+});
+
+}  // namespace
