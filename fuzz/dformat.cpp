@@ -50,10 +50,7 @@ double anyfield(FuzzedDataProvider& in, bool real, bool precision) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::setup();
-  return 0;
-}
+ZELVO_FUZZ_INITIALIZE()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);

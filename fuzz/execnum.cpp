@@ -11,10 +11,7 @@
 #include "runtime/text/execute.h"
 #include "runtime/text/number.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::setup();
-  return 0;
-}
+ZELVO_FUZZ_INITIALIZE()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 4096) return 0;

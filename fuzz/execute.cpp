@@ -48,10 +48,7 @@ bool sameasatof(const char* text, int32_t n, const rt::Array& result) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::setup();
-  return 0;
-}
+ZELVO_FUZZ_INITIALIZE()
 
 // The first byte picks the shape: a scalar (its low bits 0), a vector (1),
 // or a matrix of 1 to 4 rows (2 and 3) over the remaining bytes.

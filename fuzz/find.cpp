@@ -55,10 +55,7 @@ int32_t anytype(FuzzedDataProvider& in) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::setup();
-  return 0;
-}
+ZELVO_FUZZ_INITIALIZE()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);

@@ -26,10 +26,7 @@ bool isfield(const char* field, int32_t w, const char* t) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::setup();
-  return 0;
-}
+ZELVO_FUZZ_INITIALIZE()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);

@@ -18,10 +18,7 @@ bool numeric(int32_t type) { return type == rt::Bit || type == rt::Int || type =
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::setup();
-  return 0;
-}
+ZELVO_FUZZ_INITIALIZE()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);

@@ -10,10 +10,7 @@
 #include "fuzz/support.h"
 #include "runtime/text/input.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  zelvofuzz::setup();
-  return 0;
-}
+ZELVO_FUZZ_INITIALIZE()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0 || size > 4096) return 0;  // fmemopen refuses an empty buffer

@@ -62,6 +62,17 @@ inline void setup() {
   if (__sanitizer_install_malloc_and_free_hooks(detail::onmalloc, detail::onfree) == 0) std::abort();
 }
 
+}  // namespace zelvofuzz
+
+// The libFuzzer start-up hook of a target that needs nothing beyond setup().
+#define ZELVO_FUZZ_INITIALIZE()                         \
+  extern "C" int LLVMFuzzerInitialize(int*, char***) { \
+    zelvofuzz::setup();                                 \
+    return 0;                                           \
+  }
+
+namespace zelvofuzz {
+
 // Runs fn, which may stop through rterror or syserror; returns whether it
 // returned (true) or stopped (false). A stop jumps back here instead of
 // ending the process, and every block allocated during fn and not freed is
