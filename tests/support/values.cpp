@@ -114,4 +114,11 @@ std::string Capture::err() {
   return std::string(errbuf_, errlen_);
 }
 
+std::vector<double> numbers(const rt::Array& a) {
+  std::vector<double> v;
+  int32_t n = rt::elemcount(a.rank, a.shape);
+  for (int32_t k = 0; k < n; ++k) v.push_back(a.type == rt::Real ? rt::reals(a)[k] : rt::ints(a)[k]);
+  return v;
+}
+
 }  // namespace zelvotest

@@ -67,4 +67,7 @@ class Capture {
   std::size_t outlen_ = 0, errlen_ = 0;
 };
 
+// The elements of a numeric value (bit, int or real) as doubles.
+std::vector<double> numbers(const rt::Array& a);
+
 }  // namespace zelvotest

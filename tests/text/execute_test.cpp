@@ -11,10 +11,13 @@
 #include "runtime/core/globals.h"
 #include "runtime/text/number.h"
 #include "tests/support/child.h"
+#include "tests/support/values.h"
 
 using namespace rt;
 
 namespace {
+
+using zelvotest::numbers;
 
 // A character vector over a string's bytes; its storage is the string's.
 struct Text {
@@ -32,13 +35,6 @@ Array run(const std::string& s) {
   descclear(&r);
   execute(&r, &t.a);
   return r;
-}
-
-std::vector<double> numbers(const Array& a) {
-  std::vector<double> v;
-  int32_t n = elemcount(a.rank, a.shape);
-  for (int32_t k = 0; k < n; ++k) v.push_back(a.type == Real ? reals(a)[k] : ints(a)[k]);
-  return v;
 }
 
 // The runtime's error stream caught in a temporary file.

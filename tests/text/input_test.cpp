@@ -12,10 +12,13 @@
 #include "runtime/core/globals.h"
 #include "runtime/text/number.h"
 #include "tests/support/child.h"
+#include "tests/support/values.h"
 
 using namespace rt;
 
 namespace {
+
+using zelvotest::numbers;
 
 // A stream holding `text`, read from its start.
 FILE* streamof(const std::string& text) {
@@ -66,13 +69,6 @@ Array quiet_quadin(FILE* f) {
   close(saved);
   close(null);
   return r;
-}
-
-std::vector<double> numbers(const Array& a) {
-  std::vector<double> v;
-  int32_t n = elemcount(a.rank, a.shape);
-  for (int32_t k = 0; k < n; ++k) v.push_back(a.type == Real ? reals(a)[k] : ints(a)[k]);
-  return v;
 }
 
 TEST_F(Input, EvaluatedLines) {
