@@ -22,7 +22,10 @@ namespace detail {
 inline constexpr int maxheld = 1 << 16;
 inline void* held[maxheld];
 inline int nheld = 0;
-inline bool tracking = false;
+// Per thread: only the guarded call's own thread records. libFuzzer's helper
+// threads allocate too, and freeing their blocks after a stop would leave
+// them dangling.
+inline thread_local bool tracking = false;
 
 inline void onmalloc(const volatile void* p, size_t) {
   if (!tracking) return;
