@@ -384,10 +384,10 @@ void relate(int32_t op, const T* l, bool onel, const T* r, bool oner, int32_t* o
 
 }  // namespace
 
-rt::Array charvec(const char* s) {
-  int32_t n = static_cast<int32_t>(std::strlen(s));
+rt::Array charvec(std::string_view s) {
+  int32_t n = static_cast<int32_t>(s.size());
   rt::Array a = fresh(rt::Char, 1, rt::vect1(n));
-  std::memcpy(a.value, s, static_cast<std::size_t>(n));
+  if (n > 0) std::memcpy(a.value, s.data(), static_cast<std::size_t>(n));
   return a;
 }
 

@@ -14,13 +14,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "runtime/core/array.h"
 
 namespace zelvo {
 
-// A character vector holding the bytes of s.
-rt::Array charvec(const char* s);
+// A character vector holding the bytes of s (any bytes, NUL included).
+rt::Array charvec(std::string_view s);
 // A fresh integer scalar.
 rt::Array intscalar(int32_t v);
 // A fresh character scalar.
