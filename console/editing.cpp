@@ -1,10 +1,13 @@
 // The editing actions and the history.
 #include "console/editing.h"
 
+#include <algorithm>
+
 #include "console/arrays.h"
-#include "runtime/scalar/opcodes.h"
 #include "console/globals.h"
+#include "console/screen.h"
 #include "console/text.h"
+#include "runtime/scalar/opcodes.h"
 #include "runtime/system/files.h"
 
 namespace zelvo {
@@ -18,10 +21,10 @@ int32_t num(const Var& v) { return firstint(v.get()); }
 // Whether the character variable v holds c.
 bool is(const Var& v, char c) { return firstint(Temp(dyadic(rt::OpEqual, v.get(), Temp(charscalar(c))))) != 0; }
 
-// a + b and 0 max a - 1, the two counter updates of the actions.
+// a + b and 0 max a - b, the counter updates of the actions.
 rt::Array plus(const rt::Array& a, int32_t b) { return dyadic(rt::OpPlus, a, Temp(intscalar(b))); }
-rt::Array lessone(const rt::Array& a) {
-  return dyadic(rt::OpMax, Temp(intscalar(0)), Temp(dyadic(rt::OpMinus, a, Temp(intscalar(1)))));
+rt::Array less(const rt::Array& a, int32_t b) {
+  return dyadic(rt::OpMax, Temp(intscalar(0)), Temp(dyadic(rt::OpMinus, a, Temp(intscalar(b)))));
 }
 
 // Line <- (CurP take Line), tail.
@@ -29,14 +32,29 @@ void rejoin(KeyState& k, const rt::Array& tail) {
   k.Line.set(catenate(Temp(take(k.CurP.get(), k.Line.get())), tail));
 }
 
-// Wipes the shown line and shows Line in its place, the cursor at its end;
-// old is the length of the line that was shown.
-void replaceline(KeyState& k, int32_t old) {
+// The columns of the n bytes of Line from byte `from` on.
+int32_t columnsat(const KeyState& k, int32_t from, int32_t n) {
+  return columns(Temp(take(Temp(intscalar(n)), Temp(drop(Temp(intscalar(from)), k.Line.get())))));
+}
+
+// n copies of a terminal command or character: what moves the cursor, or
+// wipes, n columns.
+rt::Array times(int32_t n, const rt::Array& what) { return reshape(Temp(intscalar(n * length(what))), what); }
+
+// a, b, c, d: one text to write.
+rt::Array joined(const rt::Array& a, const rt::Array& b, const rt::Array& c, const rt::Array& d) {
+  return catenate(Temp(catenate(Temp(catenate(a, b)), c)), d);
+}
+
+// Shows Line in place of the line `old`, the cursor at its end: the old
+// line is wiped with blanks, then the new one written after the prompt.
+void replaceline(KeyState& k, const rt::Array& old) {
   Temp crprompt(catenate(Temp(charscalar(cr)), k.Prompt.get()));
-  show(k, Temp(catenate(crprompt, Temp(reshape(Temp(intscalar(old)), Temp(charscalar(' ')))))));
-  show(k, Temp(catenate(crprompt, k.Line.get())));
+  Temp blanks(times(columns(old), Temp(charscalar(' '))));
+  Temp part(joined(crprompt, blanks, crprompt, Temp(visible(k.Line.get()))));
   k.Nl.set(intscalar(length(k.Line.get())));
   k.CurP.set(copyof(k.Nl.get()));
+  showedit(k, old, part);
 }
 }  // namespace
 
@@ -49,6 +67,7 @@ void setconstants(KeyState& k) {
   k.CurL.set(charscalar(8));
   k.SaveCur.set(charvec("\0337"));
   k.RestoreCur.set(charvec("\0338"));
+  readcodeset();
 }
 
 void show(KeyState& k, const rt::Array& text) {
@@ -60,46 +79,61 @@ void show(KeyState& k, const rt::Array& text) {
 
 void insert(KeyState& k) {
   k.Tmp.set(drop(k.CurP.get(), k.Line.get()));
-  Temp saved(catenate(Temp(catenate(k.Text.get(), k.SaveCur.get())), k.Tmp.get()));
-  show(k, Temp(catenate(saved, k.RestoreCur.get())));
+  Temp part(joined(Temp(visible(k.Text.get())), k.SaveCur.get(), Temp(visible(k.Tmp.get())), k.RestoreCur.get()));
+  Temp old(copyof(k.Line.get()));
   rejoin(k, Temp(catenate(k.Text.get(), k.Tmp.get())));
   int32_t n = length(k.Text.get());
   k.CurP.set(plus(k.CurP.get(), n));
   k.Nl.set(plus(k.Nl.get(), n));
+  showedit(k, old, part);
 }
 
 void backspace(KeyState& k) {
   if (num(k.CurP) == 0) return;
+  int32_t n = charbefore(k.Line.get(), num(k.CurP));
+  int32_t w = columnsat(k, num(k.CurP) - n, n);
   k.Tmp.set(drop(k.CurP.get(), k.Line.get()));
-  Temp saved(catenate(Temp(catenate(k.Bs.get(), k.SaveCur.get())), k.Tmp.get()));
-  show(k, Temp(catenate(Temp(catenate(saved, Temp(charscalar(' ')))), k.RestoreCur.get())));
-  k.CurP.set(lessone(k.CurP.get()));
+  Temp moved(catenate(Temp(times(w, k.Bs.get())), k.SaveCur.get()));
+  Temp part(joined(moved, Temp(visible(k.Tmp.get())), Temp(times(w, Temp(charscalar(' ')))), k.RestoreCur.get()));
+  Temp old(copyof(k.Line.get()));
+  k.CurP.set(less(k.CurP.get(), n));
   rejoin(k, k.Tmp.get());
-  k.Nl.set(lessone(k.Nl.get()));
+  k.Nl.set(less(k.Nl.get(), n));
+  showedit(k, old, part);
 }
 
 void deletechar(KeyState& k) {
   if (num(k.CurP) == num(k.Nl)) return;
-  k.Tmp.set(drop(Temp(plus(k.CurP.get(), 1)), k.Line.get()));
-  Temp saved(catenate(k.SaveCur.get(), k.Tmp.get()));
-  show(k, Temp(catenate(Temp(catenate(saved, Temp(charscalar(' ')))), k.RestoreCur.get())));
+  int32_t n = charafter(k.Line.get(), num(k.CurP));
+  int32_t w = columnsat(k, num(k.CurP), n);
+  k.Tmp.set(drop(Temp(plus(k.CurP.get(), n)), k.Line.get()));
+  Temp part(joined(k.SaveCur.get(), Temp(visible(k.Tmp.get())), Temp(times(w, Temp(charscalar(' ')))),
+                   k.RestoreCur.get()));
+  Temp old(copyof(k.Line.get()));
   rejoin(k, k.Tmp.get());
-  k.Nl.set(lessone(k.Nl.get()));
+  k.Nl.set(less(k.Nl.get(), n));
+  showedit(k, old, part);
 }
 
 void left(KeyState& k) {
   if (num(k.CurP) == 0) return;
-  k.CurP.set(lessone(k.CurP.get()));
-  show(k, k.CurL.get());
+  int32_t n = charbefore(k.Line.get(), num(k.CurP));
+  int32_t w = columnsat(k, num(k.CurP) - n, n);
+  k.CurP.set(less(k.CurP.get(), n));
+  showedit(k, k.Line.get(), Temp(times(w, k.CurL.get())));
 }
 
+// Past the end the cursor moves one column and the line grows by a blank.
 void right(KeyState& k) {
-  k.CurP.set(plus(k.CurP.get(), 1));
-  show(k, k.CurR.get());
+  int32_t n = std::max(1, charafter(k.Line.get(), num(k.CurP)));
+  int32_t w = num(k.CurP) < num(k.Nl) ? columnsat(k, num(k.CurP), n) : 1;
+  k.CurP.set(plus(k.CurP.get(), n));
+  Temp old(copyof(k.Line.get()));
   if (firstint(Temp(dyadic(rt::OpGreater, k.CurP.get(), k.Nl.get()))) != 0) {
     k.Line.set(catenate(k.Line.get(), Temp(charscalar(' '))));
     k.Nl.set(plus(k.Nl.get(), 1));
   }
+  showedit(k, old, Temp(times(w, k.CurR.get())));
 }
 
 namespace {
@@ -134,7 +168,7 @@ namespace {
 void walkhistory(KeyState& k, rt::Array (*pick)(rt::Array, rt::Array), bool turning, char flag) {
   LINEOFFSET.set(num(k.Hoffset));
   if (turning) Temp discarded(pick(charscalar(cr), copyof(k.History.get())));
-  int32_t old = num(k.Nl);
+  Temp old(copyof(k.Line.get()));
   k.Line.set(pick(charscalar(cr), copyof(k.History.get())));
   k.Hoffset.set(copyof(LINEOFFSET.get()));
   replaceline(k, old);

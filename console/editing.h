@@ -1,6 +1,10 @@
 // The variables of one run of the key loop, and the editing and history
 // actions on them. Each action keeps Line, Nl and CurP consistent and writes
-// to the terminal exactly the bytes that make the window show the new state.
+// to the terminal exactly the bytes that make the window show the new state:
+// while the line fits in the prompt's row, the bytes below, else the line
+// drawn anew (console/screen.h). Characters and their columns are the
+// screen's: a multi-byte character is edited whole, and the cursor moves by
+// the columns it takes.
 //
 // Terminal commands written to the window:
 //   ESC "7"   SaveCur     save the cursor position
@@ -25,9 +29,13 @@ struct KeyState {
   Var History{"History"}, Nhl{"Nhl"}, NhMax{"NhMax"}, Hoffset{"Hoffset"}, Flag{"Flag"};
   Var Bs{"Bs"}, Delete{"Delete"}, Esc{"Esc"};                // keys
   Var CurR{"CurR"}, CurL{"CurL"}, SaveCur{"SaveCur"}, RestoreCur{"RestoreCur"};  // commands
+  // Where the window's cursor stands, and the row of the line's end, both
+  // counted in rows below the prompt's row.
+  Var CurRow{"CurRow"}, EndRow{"EndRow"};
 };
 
-// Sets the loop's constants: NhMax, the keys and the terminal commands.
+// Sets the loop's constants: NhMax, the keys and the terminal commands; and
+// reads the locale's codeset for the screen.
 void setconstants(KeyState& k);
 
 // Writes text to the terminal; the byte count is discarded.

@@ -5,9 +5,10 @@
 #include <cstdio>
 
 #include "console/arrays.h"
-#include "runtime/scalar/opcodes.h"
 #include "console/editing.h"
+#include "console/screen.h"
 #include "console/text.h"
+#include "runtime/scalar/opcodes.h"
 #include "runtime/core/globals.h"
 #include "runtime/core/print.h"
 #include "runtime/system/files.h"
@@ -77,7 +78,8 @@ bool complete(KeyState& k) {
     if (!contains(lower, "login") && !contains(lower, "password")) store(k);
   }
   k.Flag.set(charscalar('N'));
-  showchecked(k, Temp(charvec("\r\n")));
+  testmxrank(k.XTtty.get());
+  endline(k);  // CR LF, below the whole line
   rt::Array count, out = intscalar(1);
   rt::descclear(&count);
   rt::write(&count, &out, &k.Line.get());
@@ -127,22 +129,26 @@ void escape(KeyState& k) {
   bell();
 }
 
+// A new line, just after the prompt was written.
 void newline(KeyState& k) {
   k.CurP.set(intscalar(0));
   k.Nl.set(intscalar(0));
   k.Hoffset.set(intscalar(length(k.History.get())));
   k.Line.set(charvec(""));
+  atprompt(k);
 }
 }  // namespace
 
-void keyloop(rt::Array prompt, rt::Array xttty) { keyloop(prompt, xttty, {}); }
+bool keyloop(rt::Array prompt, rt::Array xttty) { return keyloop(prompt, xttty, {}); }
 
-void keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const KeyState&)>& afterbatch) {
+bool keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const KeyState&)>& afterbatch) {
   KeyState k(prompt, xttty);
   setconstants(k);
   showchecked(k, k.Prompt.get());
   k.Text.set(charvec(""));
-  readbatch(k);  // what the window sends first (its id) is thrown away
+  // What the window sends first (its id) is thrown away; a window that
+  // sends nothing at all never came up.
+  if (!readbatch(k)) return false;
   k.History.set(charvec(""));
   k.Nhl.set(intscalar(0));
   k.Flag.set(charscalar('0'));
@@ -150,7 +156,7 @@ void keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const K
   for (;;) {
     if (afterbatch) afterbatch(k);
     k.Text.set(charvec(""));  // next batch
-    if (!readbatch(k)) return;
+    if (!readbatch(k)) return true;
     // Dispatch on the first character; an escape sequence waits for three.
     if (textis(k, 1, k.Bs.get())) {
       backspace(k);
@@ -159,12 +165,15 @@ void keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const K
     } else {
       bool isescape = textis(k, 1, k.Esc.get());
       while (isescape && length(k.Text.get()) <= 2)
-        if (!readbatch(k)) return;
+        if (!readbatch(k)) return true;
+      // A character split between reads is handled whole, once it is all there.
+      while (!isescape && unfinished(k.Text.get()))
+        if (!readbatch(k)) return true;
       if (isescape && textis(k, 2, Temp(charscalar('[')))) {
         escape(k);
       } else {
         bool completed = false;
-        if (ordinary(k, completed)) return;
+        if (ordinary(k, completed)) return true;
         if (completed) {
           showchecked(k, k.Prompt.get());  // new prompt
           newline(k);

@@ -10,6 +10,7 @@
 
 #include "console/arrays.h"
 #include "console/globals.h"
+#include "console/screen.h"
 #include "tests/support/pty.h"
 
 using namespace zelvo;
@@ -36,6 +37,7 @@ struct Editor {
     k.Nhl.set(intscalar(0));
     k.Flag.set(charscalar('0'));
     line("", 0);
+    atprompt(k);
   }
   // Line becomes text with the cursor after `cursor` characters.
   void line(const std::string& text, int32_t cursor) {

@@ -36,14 +36,15 @@ TEST(KeyLoop, CompletedLinesReachStandardOutput) {
 TEST(KeyLoop, BatchesAreDispatchedOnTheirFirstCharacter) {
   KeySession s;
   s.start();
-  // A CR that is not last is inserted like any other character.
-  EXPECT_EQ(s.key("a\rb"), "a\rb" + save + restore);
+  // A CR that is not last is inserted like any other character, and shown
+  // as the caret pair ^M, two columns wide.
+  EXPECT_EQ(s.key("a\rb"), "a^Mb" + save + restore);
   // A batch beginning with Bs or Delete acts once and drops the rest.
   EXPECT_EQ(s.key("\bxyz"), "\b" + save + " " + restore);
-  EXPECT_EQ(s.key("\033[D"), "\b");
-  EXPECT_EQ(s.key("\177xyz"), save + " " + restore);
-  // Delete not first, and codes 128-255, are ordinary characters.
-  EXPECT_EQ(s.key("q\177\xc8\xff"), "q\177\xc8\xff" + save + restore);
+  EXPECT_EQ(s.key("\033[D"), "\b\b");
+  EXPECT_EQ(s.key("\177xyz"), save + "  " + restore);
+  // Delete not first (shown ^?), and codes 128-255, are ordinary characters.
+  EXPECT_EQ(s.key("q\177\xc8\xff"), "q^?\xc8\xff" + save + restore);
   s.key("\r");
   EXPECT_EQ(s.out(1000), "aq\177\xc8\xff      5\n");
   EXPECT_EQ(s.err(), "");

@@ -1,0 +1,279 @@
+// The characters of a line, their columns, and the rows of the window.
+#include "console/screen.h"
+
+#include <langinfo.h>
+#include <sys/ioctl.h>
+#include <wchar.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/arrays.h"
+#include "console/editing.h"
+
+namespace zelvo {
+
+namespace {
+
+bool utf8 = false;  // set by readcodeset
+
+const char replacement[] = "\xEF\xBF\xBD";  // U+FFFD
+
+// One character of a text: where it starts, its bytes (zero-width
+// characters after it included), its columns and what shows it.
+struct Glyph {
+  int32_t start = 0, bytes = 0, cols = 0;
+  bool merges = false;  // a byte that is no character: a neighbour could make it one
+  std::string shown;
+};
+
+std::string_view textof(const rt::Array& a) {
+  return {rt::chars(a), static_cast<std::size_t>(rt::elemcount(a.rank, a.shape))};
+}
+
+// The valid UTF-8 sequence at the start of s: its length, with its code
+// point in *cp; 0 when the bytes are no valid sequence; -1 when they are
+// the valid beginning of one that s ends too soon to hold.
+int32_t sequence(std::string_view s, char32_t* cp) {
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+  unsigned char b = byte(0), lo = 0x80, hi = 0xBF;
+  int32_t length;
+  char32_t c;
+  if (b < 0x80) {
+    *cp = b;
+    return 1;
+  }
+  if (b >= 0xC2 && b <= 0xDF) {
+    length = 2;
+    c = b & 0x1F;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    length = 3;
+    c = b & 0x0F;
+    if (b == 0xE0) lo = 0xA0;  // no overlong forms
+    if (b == 0xED) hi = 0x9F;  // no surrogates
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    length = 4;
+    c = b & 0x07;
+    if (b == 0xF0) lo = 0x90;
+    if (b == 0xF4) hi = 0x8F;  // nothing past U+10FFFF
+  } else {
+    return 0;
+  }
+  for (int32_t i = 1; i < length; ++i) {
+    if (static_cast<std::size_t>(i) >= s.size()) return -1;
+    unsigned char t = byte(static_cast<std::size_t>(i));
+    if (t < (i == 1 ? lo : 0x80) || t > (i == 1 ? hi : 0xBF)) return 0;
+    c = (c << 6) | (t & 0x3F);
+  }
+  *cp = c;
+  return length;
+}
+
+// A control character as a caret pair: ^@ to ^_, and ^? for DEL.
+std::string caret(unsigned char b) { return {'^', static_cast<char>(b ^ 0x40)}; }
+
+// The next character of s from byte `at`: its bytes, columns and picture,
+// zero-width characters not joined yet.
+Glyph single(std::string_view s, int32_t at) {
+  Glyph g;
+  g.start = at;
+  unsigned char b = static_cast<unsigned char>(s[static_cast<std::size_t>(at)]);
+  if (b < 0x20 || b == 0x7F) {
+    g.bytes = 1;
+    g.cols = 2;
+    g.shown = caret(b);
+    return g;
+  }
+  char32_t cp = 0;
+  int32_t n = utf8 ? sequence(s.substr(static_cast<std::size_t>(at)), &cp) : 1;
+  if (n <= 0) {  // no character: one byte, shown as U+FFFD
+    g.bytes = 1;
+    g.cols = 1;
+    g.merges = true;
+    g.shown = replacement;
+    return g;
+  }
+  g.bytes = n;
+  g.shown = s.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(n));
+  if (b < 0x80 || !utf8) {
+    g.cols = 1;
+    return g;
+  }
+  int w = wcwidth(static_cast<wchar_t>(cp));
+  if (w < 0) {  // a character the screen has no picture for
+    g.cols = 1;
+    g.shown = replacement;
+  } else {
+    g.cols = w;
+  }
+  return g;
+}
+
+// The characters of s in order, each zero-width character joined to the
+// character before it.
+std::vector<Glyph> glyphs(std::string_view s) {
+  std::vector<Glyph> out;
+  int32_t n = static_cast<int32_t>(s.size());
+  for (int32_t at = 0; at < n;) {
+    Glyph g = single(s, at);
+    at += g.bytes;
+    if (g.cols == 0 && !g.merges && !out.empty()) {
+      out.back().bytes += g.bytes;
+      out.back().shown += g.shown;
+    } else {
+      out.push_back(std::move(g));
+    }
+  }
+  return out;
+}
+
+int32_t sumcols(const std::vector<Glyph>& gs) {
+  int32_t c = 0;
+  for (const Glyph& g : gs) c += g.cols;
+  return c;
+}
+
+// A place on the screen, counted from the start of the prompt's row. A
+// column equal to the width is the terminal's pending wrap: the cursor
+// still stands in the last column, and the next character goes to the next
+// row.
+struct Pos {
+  int32_t row = 0, col = 0;
+  bool operator==(const Pos&) const = default;
+};
+
+// Where a character of w columns starts when the one before ends at p: on
+// the next row if it does not fit in this one.
+Pos startof(Pos p, int32_t w, int32_t width) {
+  if (width > 0 && p.col + std::max(w, 1) > width) return {p.row + 1, 0};
+  return p;
+}
+
+// p after a character of w columns.
+Pos past(Pos p, int32_t w, int32_t width) {
+  if (w > 0) p = startof(p, w, width);
+  p.col += w;
+  return p;
+}
+
+// The command ESC "[" n letter.
+std::string csi(int32_t n, char letter) { return "\033[" + std::to_string(n) + letter; }
+
+int32_t num(const Var& v) { return firstint(v.get()); }
+
+// Whether text, after the prompt, fits in the prompt's row with the cursor
+// after it, and is made of characters that show the same wherever they
+// stand (so that the actions' own bytes show it right).
+bool inrow(const KeyState& k, const rt::Array& text, int32_t width) {
+  std::vector<Glyph> gs = glyphs(textof(text));
+  for (const Glyph& g : gs)
+    if (g.merges) return false;
+  if (!gs.empty() && gs.front().cols == 0) return false;  // would mark the prompt's last column
+  return width == 0 || sumcols(glyphs(textof(k.Prompt.get()))) + sumcols(gs) < width;
+}
+
+// Draws the prompt and Line from the start of the prompt's row, clears what
+// was below, and puts the cursor at the start of the character after CurP
+// bytes (past the end: after the line, on a fresh row if it fills its last).
+void redraw(KeyState& k, int32_t width) {
+  std::string out;
+  if (num(k.CurRow) > 0) out += csi(num(k.CurRow), 'A');
+  out += "\r\033[J";
+  Pos end, cursor;
+  bool placed = false;
+  for (const Glyph& g : glyphs(textof(k.Prompt.get()))) {
+    end = past(end, g.cols, width);
+    out += g.shown;
+  }
+  int32_t at = num(k.CurP);
+  for (const Glyph& g : glyphs(textof(k.Line.get()))) {
+    if (!placed && g.start >= at) {
+      cursor = startof(end, g.cols, width);
+      placed = true;
+    }
+    end = past(end, g.cols, width);
+    out += g.shown;
+  }
+  if (!placed) cursor = width > 0 && end.col >= width ? Pos{end.row + 1, 0} : end;
+  if (cursor.row > end.row) {
+    out += "\r\n";
+  } else if (!(cursor == end)) {
+    if (end.row > cursor.row) out += csi(end.row - cursor.row, 'A');
+    out += '\r';
+    if (cursor.col > 0) out += csi(cursor.col, 'C');
+  }
+  show(k, Temp(charvec(out)));
+  k.CurRow.set(intscalar(cursor.row));
+  k.EndRow.set(intscalar(end.row));
+}
+
+}  // namespace
+
+void readcodeset() { utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
+
+int32_t charbefore(const rt::Array& text, int32_t at) {
+  int32_t from = 0;
+  for (const Glyph& g : glyphs(textof(text))) {
+    if (g.start >= at) break;
+    from = g.start;
+  }
+  return at - from;
+}
+
+int32_t charafter(const rt::Array& text, int32_t at) {
+  for (const Glyph& g : glyphs(textof(text)))
+    if (g.start + g.bytes > at) return g.start + g.bytes - at;
+  return 0;
+}
+
+int32_t columns(const rt::Array& text) { return sumcols(glyphs(textof(text))); }
+
+rt::Array visible(const rt::Array& text) {
+  std::string out;
+  for (const Glyph& g : glyphs(textof(text))) out += g.shown;
+  return charvec(out);
+}
+
+bool unfinished(const rt::Array& text) {
+  if (!utf8) return false;
+  std::string_view s = textof(text);
+  char32_t cp;
+  for (std::size_t back = 1; back <= 3 && back <= s.size(); ++back)
+    if (sequence(s.substr(s.size() - back), &cp) == -1) return true;
+  return false;
+}
+
+int32_t termwidth(const rt::Array& tty) {
+  winsize ws{};
+  if (ioctl(firstint(tty), TIOCGWINSZ, &ws) != 0) return 0;
+  return ws.ws_col;
+}
+
+void atprompt(KeyState& k) {
+  int32_t width = termwidth(k.XTtty.get());
+  Pos end;
+  for (const Glyph& g : glyphs(textof(k.Prompt.get()))) end = past(end, g.cols, width);
+  k.CurRow.set(intscalar(end.row));
+  k.EndRow.set(intscalar(end.row));
+}
+
+void showedit(KeyState& k, const rt::Array& old, const rt::Array& part) {
+  int32_t width = termwidth(k.XTtty.get());
+  if (num(k.CurRow) == 0 && num(k.EndRow) == 0 && inrow(k, old, width) && inrow(k, k.Line.get(), width)) {
+    if (rt::elemcount(part.rank, part.shape) > 0) show(k, part);
+    return;
+  }
+  redraw(k, width);
+}
+
+void endline(KeyState& k) {
+  int32_t cursor = num(k.CurRow), end = num(k.EndRow);
+  std::string out = cursor < end ? csi(end - cursor, 'B') : "";
+  out += cursor <= end ? "\r\n" : "\r";  // below the end the cursor is on a fresh row already
+  show(k, Temp(charvec(out)));
+}
+
+}  // namespace zelvo

@@ -1,0 +1,120 @@
+// KeyScreen.
+#include "tests/support/keyscreen.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "console/arrays.h"
+#include "console/editing.h"
+#include "console/globals.h"
+#include "console/keyloop.h"
+
+namespace zelvotest {
+
+namespace {
+// Written after each batch on the terminal, so that everything the loop
+// wrote before it is known to have reached the master: it changes nothing
+// on the screen (it resets the character attributes).
+const std::string sentinel = "\033[0m";
+
+[[noreturn]] void broken(const char* what) {
+  std::fprintf(stderr, "KeyScreen: %s\n", what);
+  std::abort();
+}
+
+std::string textof(const rt::Array& a) {
+  return std::string(rt::chars(a), static_cast<std::size_t>(rt::elemcount(a.rank, a.shape)));
+}
+}  // namespace
+
+KeyScreen::KeyScreen(int width, int rows) : screen_(rows, width), transcript_(width, "zelvo: ", rows) {
+  winsize size{};
+  size.ws_col = static_cast<unsigned short>(width);
+  size.ws_row = static_cast<unsigned short>(rows);
+  if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) broken("no pseudo-terminal");
+  termios t;
+  tcgetattr(slave_, &t);
+  cfmakeraw(&t);
+  tcsetattr(slave_, TCSANOW, &t);
+  fcntl(slave_, F_SETFL, fcntl(slave_, F_GETFL) | O_NONBLOCK);
+}
+
+KeyScreen::~KeyScreen() {
+  close(master_);
+  close(slave_);
+}
+
+// Types bytes on the master and waits until the slave holds all of them.
+void KeyScreen::type(const std::string& bytes) {
+  if (write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) broken("typing failed");
+  for (int i = 0; i < 50000; ++i) {
+    int count = 0;
+    if (ioctl(slave_, FIONREAD, &count) == 0 && static_cast<std::size_t>(count) == bytes.size()) return;
+    usleep(100);
+  }
+  broken("a typed batch did not reach the terminal");
+}
+
+// Feeds the screen all the loop wrote, and the transcript the lines it
+// handed on.
+void KeyScreen::catchup() {
+  if (write(slave_, sentinel.data(), sentinel.size()) != static_cast<ssize_t>(sentinel.size())) broken("no sentinel");
+  std::string got;
+  while (got.size() < sentinel.size() || got.compare(got.size() - sentinel.size(), sentinel.size(), sentinel) != 0) {
+    pollfd p{master_, POLLIN, 0};
+    if (poll(&p, 1, 5000) <= 0) broken("the terminal's output stopped");
+    char buf[4096];
+    ssize_t k = read(master_, buf, sizeof buf);
+    if (k <= 0) broken("the terminal's output ended");
+    got.append(buf, static_cast<std::size_t>(k));
+  }
+  screen_.feed(got);
+  std::fflush(stdout);
+  char buf[4096];
+  for (ssize_t k; (k = read(out_, buf, sizeof buf)) > 0;) handed_.append(buf, static_cast<std::size_t>(k));
+  // Each line handed on ends in its count in seven columns and a line break.
+  for (std::size_t end; (end = handed_.find('\n')) != std::string::npos; handed_.erase(0, end + 1))
+    transcript_.sent(handed_.substr(0, end >= 7 ? end - 7 : 0));
+}
+
+std::string KeyScreen::run(const std::vector<std::string>& batches,
+                           const std::function<void(const zelvo::KeyState&)>& each) {
+  int fds[2];
+  if (pipe2(fds, O_NONBLOCK) != 0) broken("no pipe");
+  std::fflush(stdout);
+  int saved = dup(1);
+  dup2(fds[1], 1);
+  close(fds[1]);
+  out_ = fds[0];
+  std::string difference;
+  std::size_t next = 0;
+  auto afterbatch = [&](const zelvo::KeyState& k) {
+    catchup();
+    if (difference.empty() && !screen_.scrolled()) {
+      difference = transcript_.differs(screen_, textof(k.Line.get()), zelvo::firstint(k.CurP.get()));
+      if (!difference.empty() && next > 0) difference += " (after batch " + std::to_string(next) + ")";
+    }
+    if (each) each(k);
+    if (next < batches.size()) type(batches[next++]);
+  };
+  type("\033[?1;2c");  // the window's greeting, which the loop throws away
+  bool created = !zelvo::LINEOFFSET.defined();
+  if (created) zelvo::LINEOFFSET.create();
+  zelvo::keyloop(zelvo::charvec("zelvo: "), zelvo::intscalar(slave_), afterbatch);
+  if (created) zelvo::LINEOFFSET.release();
+  std::fflush(stdout);
+  dup2(saved, 1);
+  close(saved);
+  close(out_);
+  out_ = -1;
+  return difference;
+}
+
+}  // namespace zelvotest

@@ -1,0 +1,48 @@
+// The key loop run in this process on a pseudo-terminal of a given width,
+// fed one batch per read from its after-batch hook (the slave does not
+// block, so the loop ends when the batches are used up), with its window
+// modelled by a terminal emulator and checked after every batch: the
+// screen must show the transcript, and the cursor stand at CurP.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/support/screenmodel.h"
+
+namespace zelvo {
+struct KeyState;
+}
+
+namespace zelvotest {
+
+class KeyScreen {
+ public:
+  KeyScreen(int width, int rows = Transcript::rows);
+  ~KeyScreen();
+  KeyScreen(const KeyScreen&) = delete;
+  KeyScreen& operator=(const KeyScreen&) = delete;
+
+  // Runs the loop over the batches, calling `each` after every batch too.
+  // Standard output is taken while the loop runs (it tells which lines were
+  // handed on) and given back after. Gives the first difference between the
+  // screen and the transcript, "" when there was none.
+  std::string run(const std::vector<std::string>& batches,
+                  const std::function<void(const zelvo::KeyState&)>& each = {});
+
+  // Whether the screen scrolled, which ends the checks (a terminal cannot
+  // bring back what left its top).
+  bool scrolled() const { return screen_.scrolled(); }
+
+ private:
+  void type(const std::string& bytes);
+  void catchup();
+
+  int master_ = -1, slave_ = -1, out_ = -1;
+  ScreenModel screen_;
+  Transcript transcript_;
+  std::string handed_;  // standard output not yet split into lines
+};
+
+}  // namespace zelvotest

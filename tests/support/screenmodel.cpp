@@ -1,0 +1,141 @@
+// ScreenModel, pictured and Transcript.
+#include "tests/support/screenmodel.h"
+
+#include <vterm.h>
+#include <wchar.h>
+
+#include <cstdint>
+#include <cwchar>
+
+namespace zelvotest {
+
+namespace {
+
+const char replacement[] = "\xEF\xBF\xBD";
+
+void appendutf8(std::string& out, uint32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The character at the start of s as the C library reads it: its length in
+// bytes (0 when the bytes are no character) and its code point.
+std::size_t character(std::string_view s, wchar_t* wc) {
+  std::mbstate_t state{};
+  std::size_t n = std::mbrtowc(wc, s.data(), s.size(), &state);
+  return n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2) ? 0 : n;
+}
+
+int pushline(int, const VTermScreenCell*, void* user) {
+  *static_cast<bool*>(user) = true;
+  return 1;
+}
+
+const VTermScreenCallbacks callbacks = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, pushline, nullptr};
+
+VTermScreenCell cellat(VTerm* vt, int row, int col) {
+  VTermScreenCell cell{};
+  vterm_screen_get_cell(vterm_obtain_screen(vt), VTermPos{row, col}, &cell);
+  return cell;
+}
+
+}  // namespace
+
+ScreenModel::ScreenModel(int rows, int cols) : vt_(vterm_new(rows, cols)), rows_(rows), cols_(cols) {
+  vterm_set_utf8(vt_, 1);
+  VTermScreen* screen = vterm_obtain_screen(vt_);
+  vterm_screen_set_callbacks(screen, &callbacks, &scrolled_);
+  vterm_screen_reset(screen, 1);
+}
+
+ScreenModel::~ScreenModel() { vterm_free(vt_); }
+
+void ScreenModel::feed(std::string_view bytes) { vterm_input_write(vt_, bytes.data(), bytes.size()); }
+
+std::vector<std::string> ScreenModel::rows() const {
+  std::vector<std::string> out;
+  for (int r = 0; r < rows_; ++r) {
+    std::string row;
+    for (int c = 0; c < cols_; ++c) {
+      VTermScreenCell cell = cellat(vt_, r, c);
+      if (cell.chars[0] == static_cast<uint32_t>(-1)) continue;  // the right half of a wide character
+      if (cell.chars[0] == 0) row += ' ';
+      for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && cell.chars[i] != 0; ++i) appendutf8(row, cell.chars[i]);
+      if (cell.width == 2) ++c;
+    }
+    row.erase(row.find_last_not_of(' ') + 1);
+    out.push_back(row);
+  }
+  return out;
+}
+
+unsigned ScreenModel::charat(int row, int col) const { return cellat(vt_, row, col).chars[0]; }
+
+std::pair<int, int> ScreenModel::cursor() const {
+  VTermPos pos;
+  vterm_state_get_cursorpos(vterm_obtain_state(vt_), &pos);
+  return {pos.row, pos.col};
+}
+
+std::string pictured(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    unsigned char b = static_cast<unsigned char>(text[i]);
+    wchar_t wc = 0;
+    std::size_t n = b < 0x20 || b == 0x7F ? 0 : character(text.substr(i), &wc);
+    if (b < 0x20 || b == 0x7F) {
+      out += '^';
+      out += static_cast<char>(b ^ 0x40);
+    } else if (n == 0 || wcwidth(wc) < 0) {
+      out += replacement;
+    } else {
+      out.append(text.substr(i, n));
+    }
+    i += n == 0 ? 1 : n;
+  }
+  return out;
+}
+
+std::string Transcript::differs(const ScreenModel& screen, const std::string& line, int curp) const {
+  ScreenModel want(rows_, width_);
+  want.feed(text_ + prompt_ + pictured(line));
+  std::vector<std::string> shown = screen.rows(), wanted = want.rows();
+  if (want.scrolled()) return "";  // too long to compare
+  for (int r = 0; r < rows_; ++r)
+    if (shown[r] != wanted[r])
+      return "row " + std::to_string(r) + " shows \"" + shown[r] + "\", want \"" + wanted[r] + "\"";
+
+  // The cursor: where the next character starts when it follows the first
+  // curp bytes (a zero-width one, or none, counts as a one-column "X").
+  std::string rest = line.substr(static_cast<std::size_t>(curp));
+  wchar_t wc = 0;
+  std::size_t n = rest.empty() ? 0 : character(rest, &wc);
+  std::string next = n > 0 && wcwidth(wc) == 0 ? "X" : pictured(rest.substr(0, n > 0 ? n : 1));
+  if (rest.empty()) next = "X";
+  wchar_t first = 0;
+  character(next, &first);
+  ScreenModel probe(rows_, width_);
+  probe.feed(text_ + prompt_ + pictured(line.substr(0, static_cast<std::size_t>(curp))) + next);
+  auto [row, col] = probe.cursor();
+  while (col > 0 && probe.charat(row, col) != static_cast<unsigned>(first)) --col;
+  std::pair<int, int> at = screen.cursor();
+  if (at != std::make_pair(row, col))
+    return "cursor at " + std::to_string(at.first) + "," + std::to_string(at.second) + ", want " +
+           std::to_string(row) + "," + std::to_string(col);
+  return "";
+}
+
+}  // namespace zelvotest
