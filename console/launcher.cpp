@@ -59,6 +59,14 @@ rt::Array digits(const rt::Array& fd) {
   return noblanks(text);
 }
 
+// Closes the descriptors given; what the system refuses is reported.
+void closefds(const rt::Array& fds) {
+  rt::Array closed;
+  rt::descclear(&closed);
+  rt::close(&closed, &fds);
+  rt::detalloc(&closed);
+}
+
 bool anyslaves() {
   glob_t found;
   bool any = glob(launchersetup.slaveglob.c_str(), 0, nullptr, &found) == 0 && found.gl_pathc > 0;
@@ -131,6 +139,10 @@ rt::Array startxt(rt::Array sttycmd, rt::Array xtcmd) {
   s.Res.set(openrw(s.Tty.get()));
   if (length(s.SttyCmd.get()) != 0)
     shell(Temp(catenate(Temp(catenate(s.SttyCmd.get(), Temp(charvec(" < ")))), s.Tty.get())));
+  // The emulator holds the master side from here on. The program's own copy
+  // would keep the terminal open after the window has gone, so that its end
+  // never showed as the end of input.
+  closefds(s.FdP.get());
   Temp head(catenate(Temp(charvec(" ... startxt: x terminal ")), s.Tty.get()));
   Temp tail(catenate(Temp(charvec(" started in mode ")), s.SttyCmd.get()));
   announce(copyof(V.get()), catenate(head, tail));

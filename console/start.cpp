@@ -1,6 +1,11 @@
 // The entry point: globals, launcher, announcements, key loop, release.
 #include "console/start.h"
 
+#include <poll.h>
+
+#include <clocale>
+#include <cstdio>
+
 #include "console/announce.h"
 #include "console/arrays.h"
 #include "console/globals.h"
@@ -19,7 +24,19 @@ rt::Array announcement(const char* tail) {
   return catenate(Res.get(), Tail.get());
 }
 
+namespace {
+// Whether the terminal's other side is gone already: the window ended before
+// the loop could greet it.
+bool hungup(const rt::Array& tty) {
+  pollfd p{firstint(tty), 0, 0};
+  return poll(&p, 1, 0) == 1 && (p.revents & POLLHUP) != 0;
+}
+}  // namespace
+
 int zelvomain(int argc, char** argv) {
+  // The window runs in the same locale, so it sends and shows the locale's
+  // characters (UTF-8 sequences in a UTF-8 locale).
+  std::setlocale(LC_CTYPE, "");
   rt::setargs(argc, argv);
   V.create();
   LINEOFFSET.create();
@@ -28,14 +45,18 @@ int zelvomain(int argc, char** argv) {
   XTcmd.set(charvec("xterm -name \"Zelvo: Keyboard Commands\" -sb -geometry 46x7+740+518"));
   FdC.set(startxt(charvec("stty raw -echo "), copyof(XTcmd.get())));
   announce(V.get(), announcement(startedtext));
-  keyloop(copyof(Prompt.get()), copyof(FdC.get()));
-  announce(V.get(), announcement(stoppedtext));
+  bool opened = !hungup(FdC.get()) && keyloop(copyof(Prompt.get()), copyof(FdC.get()));
+  if (opened) announce(V.get(), announcement(stoppedtext));
 
   FdC.release();
   XTcmd.release();
   Prompt.release();
   V.release();
   LINEOFFSET.release();
+  if (!opened) {
+    std::fputs("zelvo: the terminal window could not be opened\n", stderr);
+    return 1;
+  }
   return 0;
 }
 

@@ -6,7 +6,8 @@
 namespace zelvo {
 
 // Runs the whole program: creates the globals, opens the terminal window,
-// runs the key loop, releases the globals. Returns the exit status, 0.
+// runs the key loop, releases the globals. Returns the exit status: 0, or 1
+// (with a line on standard error) when the window never came up.
 int zelvomain(int argc, char** argv);
 
 // The tails of the start and stop announcements.

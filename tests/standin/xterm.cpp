@@ -7,7 +7,9 @@
 // per line (escapes \r \n \t \e \\ \xHH), each only after the program has
 // read the one before, and then ends, as a closed window does. It appends
 // all that the program shows to the file named by ZELVO_STANDIN_SCREEN, and
-// writes its process id to the file named by ZELVO_STANDIN_PIDFILE.
+// writes its process id to the file named by ZELVO_STANDIN_PIDFILE. With
+// ZELVO_STANDIN_NODISPLAY set it fails at once, as without a display: a
+// message on standard error, status 1, nothing sent.
 // Started as "xterm --expect N", it writes what the program hands on for N
 // generated lines instead.
 #include <fcntl.h>
@@ -142,6 +144,10 @@ int main(int argc, char** argv) {
     if (std::strncmp(argv[i], "-S", 2) == 0) option = argv[i] + 2;
   std::size_t slash = option.rfind('/');
   if (option.empty() || slash == std::string::npos) return 2;  // only the Unix98 form
+  if (std::getenv("ZELVO_STANDIN_NODISPLAY")) {
+    std::fputs("xterm: Xt error: Can't open display: \n", stderr);
+    return 1;
+  }
   int master = std::atoi(option.c_str() + slash + 1);
   std::string slavepath = "/dev/pts/" + option.substr(0, slash);
   int slave = open(slavepath.c_str(), O_RDONLY | O_NOCTTY);
