@@ -20,14 +20,20 @@ namespace {
 
 bool utf8 = false;  // set by readcodeset
 
-const char replacement[] = "\xEF\xBF\xBD";  // U+FFFD
+const std::string_view replacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// The caret pairs of the control characters: ^@ to ^_ for codes 0 to 31,
+// then ^? for DEL.
+const char carets[] = "^@^A^B^C^D^E^F^G^H^I^J^K^L^M^N^O^P^Q^R^S^T^U^V^W^X^Y^Z^[^\\^]^^^_^?";
 
 // One character of a text: where it starts, its bytes (zero-width
-// characters after it included), its columns and what shows it.
+// characters after it included), its columns, and the picture of its first
+// character (the bytes themselves, a caret pair or U+FFFD); the zero-width
+// characters after it show as themselves.
 struct Glyph {
-  int32_t start = 0, bytes = 0, cols = 0;
+  int32_t start = 0, bytes = 0, base = 0, cols = 0;
   bool merges = false;  // a byte that is no character: a neighbour could make it one
-  std::string shown;
+  std::string_view picture;
 };
 
 std::string_view textof(const rt::Array& a) {
@@ -72,19 +78,20 @@ int32_t sequence(std::string_view s, char32_t* cp) {
   return length;
 }
 
-// A control character as a caret pair: ^@ to ^_, and ^? for DEL.
-std::string caret(unsigned char b) { return {'^', static_cast<char>(b ^ 0x40)}; }
+// A control character as a caret pair.
+std::string_view caret(unsigned char b) { return {carets + 2 * (b == 0x7F ? 32 : b), 2}; }
 
 // The next character of s from byte `at`: its bytes, columns and picture,
 // zero-width characters not joined yet.
 Glyph single(std::string_view s, int32_t at) {
   Glyph g;
   g.start = at;
+  g.base = 1;
   unsigned char b = static_cast<unsigned char>(s[static_cast<std::size_t>(at)]);
   if (b < 0x20 || b == 0x7F) {
     g.bytes = 1;
     g.cols = 2;
-    g.shown = caret(b);
+    g.picture = caret(b);
     return g;
   }
   char32_t cp = 0;
@@ -93,11 +100,11 @@ Glyph single(std::string_view s, int32_t at) {
     g.bytes = 1;
     g.cols = 1;
     g.merges = true;
-    g.shown = replacement;
+    g.picture = replacement;
     return g;
   }
-  g.bytes = n;
-  g.shown = s.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(n));
+  g.bytes = g.base = n;
+  g.picture = s.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(n));
   if (b < 0x80 || !utf8) {
     g.cols = 1;
     return g;
@@ -105,7 +112,7 @@ Glyph single(std::string_view s, int32_t at) {
   int w = wcwidth(static_cast<wchar_t>(cp));
   if (w < 0) {  // a character the screen has no picture for
     g.cols = 1;
-    g.shown = replacement;
+    g.picture = replacement;
   } else {
     g.cols = w;
   }
@@ -116,18 +123,24 @@ Glyph single(std::string_view s, int32_t at) {
 // character before it.
 std::vector<Glyph> glyphs(std::string_view s) {
   std::vector<Glyph> out;
+  out.reserve(s.size());
   int32_t n = static_cast<int32_t>(s.size());
   for (int32_t at = 0; at < n;) {
     Glyph g = single(s, at);
     at += g.bytes;
     if (g.cols == 0 && !g.merges && !out.empty()) {
       out.back().bytes += g.bytes;
-      out.back().shown += g.shown;
     } else {
       out.push_back(std::move(g));
     }
   }
   return out;
+}
+
+// Appends what shows g, a character of s.
+void draw(std::string& out, std::string_view s, const Glyph& g) {
+  out += g.picture;
+  out += s.substr(static_cast<std::size_t>(g.start + g.base), static_cast<std::size_t>(g.bytes - g.base));
 }
 
 int32_t sumcols(const std::vector<Glyph>& gs) {
@@ -159,6 +172,10 @@ Pos past(Pos p, int32_t w, int32_t width) {
   return p;
 }
 
+// Where the cursor stands after a text that ends at p: on the next row when
+// the text fills its last row.
+Pos beyond(Pos p, int32_t width) { return width > 0 && p.col >= width ? Pos{p.row + 1, 0} : p; }
+
 // The command ESC "[" n letter.
 std::string csi(int32_t n, char letter) { return "\033[" + std::to_string(n) + letter; }
 
@@ -184,20 +201,21 @@ void redraw(KeyState& k, int32_t width) {
   out += "\r\033[J";
   Pos end, cursor;
   bool placed = false;
-  for (const Glyph& g : glyphs(textof(k.Prompt.get()))) {
+  std::string_view prompt = textof(k.Prompt.get()), line = textof(k.Line.get());
+  for (const Glyph& g : glyphs(prompt)) {
     end = past(end, g.cols, width);
-    out += g.shown;
+    draw(out, prompt, g);
   }
   int32_t at = num(k.CurP);
-  for (const Glyph& g : glyphs(textof(k.Line.get()))) {
+  for (const Glyph& g : glyphs(line)) {
     if (!placed && g.start >= at) {
       cursor = startof(end, g.cols, width);
       placed = true;
     }
     end = past(end, g.cols, width);
-    out += g.shown;
+    draw(out, line, g);
   }
-  if (!placed) cursor = width > 0 && end.col >= width ? Pos{end.row + 1, 0} : end;
+  if (!placed) cursor = beyond(end, width);
   if (cursor.row > end.row) {
     out += "\r\n";
   } else if (!(cursor == end)) {
@@ -233,7 +251,8 @@ int32_t columns(const rt::Array& text) { return sumcols(glyphs(textof(text))); }
 
 rt::Array visible(const rt::Array& text) {
   std::string out;
-  for (const Glyph& g : glyphs(textof(text))) out += g.shown;
+  std::string_view s = textof(text);
+  for (const Glyph& g : glyphs(s)) draw(out, s, g);
   return charvec(out);
 }
 
@@ -256,7 +275,9 @@ void atprompt(KeyState& k) {
   int32_t width = termwidth(k.XTtty.get());
   Pos end;
   for (const Glyph& g : glyphs(textof(k.Prompt.get()))) end = past(end, g.cols, width);
-  k.CurRow.set(intscalar(end.row));
+  Pos cursor = beyond(end, width);
+  if (cursor.row > end.row) show(k, Temp(charvec("\r\n")));  // a prompt that fills its row
+  k.CurRow.set(intscalar(cursor.row));
   k.EndRow.set(intscalar(end.row));
 }
 

@@ -7,9 +7,10 @@ packages=(g++ make cmake libgtest-dev)
 case "${1:-}" in
   run) packages+=(xterm) ;;
   # The window test: a virtual display, the emulator, a key sender, and the
-  # screenshot tools (xwd, convert).
-  test) packages+=(xvfb xterm xdotool x11-apps imagemagick) ;;
-  fuzz) packages+=(clang libclang-rt-14-dev) ;;
+  # screenshot tools (xwd, convert); a terminal emulator library to model
+  # the window's screen.
+  test) packages+=(xvfb xterm xdotool x11-apps imagemagick libvterm-dev) ;;
+  fuzz) packages+=(clang libclang-rt-14-dev libvterm-dev) ;;
   bench) packages+=(libbenchmark-dev) ;;
 esac
 

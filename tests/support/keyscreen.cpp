@@ -2,12 +2,12 @@
 #include "tests/support/keyscreen.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -43,12 +43,25 @@ KeyScreen::KeyScreen(int width, int rows) : screen_(rows, width), transcript_(wi
   tcgetattr(slave_, &t);
   cfmakeraw(&t);
   tcsetattr(slave_, TCSANOW, &t);
-  fcntl(slave_, F_SETFL, fcntl(slave_, F_GETFL) | O_NONBLOCK);
+  reader_ = std::thread([this] { readmaster(); });
 }
 
 KeyScreen::~KeyScreen() {
+  close(slave_);  // the reader's next read ends
+  reader_.join();
   close(master_);
-  close(slave_);
+}
+
+void KeyScreen::readmaster() {
+  char buf[4096];
+  for (ssize_t k; (k = read(master_, buf, sizeof buf)) > 0;) {
+    std::lock_guard<std::mutex> hold(lock_);
+    shown_.append(buf, static_cast<std::size_t>(k));
+    arrived_.notify_one();
+  }
+  std::lock_guard<std::mutex> hold(lock_);
+  ended_ = true;
+  arrived_.notify_one();
 }
 
 // Types bytes on the master and waits until the slave holds all of them.
@@ -67,13 +80,14 @@ void KeyScreen::type(const std::string& bytes) {
 void KeyScreen::catchup() {
   if (write(slave_, sentinel.data(), sentinel.size()) != static_cast<ssize_t>(sentinel.size())) broken("no sentinel");
   std::string got;
-  while (got.size() < sentinel.size() || got.compare(got.size() - sentinel.size(), sentinel.size(), sentinel) != 0) {
-    pollfd p{master_, POLLIN, 0};
-    if (poll(&p, 1, 5000) <= 0) broken("the terminal's output stopped");
-    char buf[4096];
-    ssize_t k = read(master_, buf, sizeof buf);
-    if (k <= 0) broken("the terminal's output ended");
-    got.append(buf, static_cast<std::size_t>(k));
+  {
+    std::unique_lock<std::mutex> hold(lock_);
+    auto done = [&] {
+      return ended_ || (shown_.size() >= sentinel.size() &&
+                        shown_.compare(shown_.size() - sentinel.size(), sentinel.size(), sentinel) == 0);
+    };
+    if (!arrived_.wait_for(hold, std::chrono::seconds(10), done) || ended_) broken("the terminal's output stopped");
+    got.swap(shown_);
   }
   screen_.feed(got);
   std::fflush(stdout);
@@ -102,7 +116,10 @@ std::string KeyScreen::run(const std::vector<std::string>& batches,
       if (!difference.empty() && next > 0) difference += " (after batch " + std::to_string(next) + ")";
     }
     if (each) each(k);
-    if (next < batches.size()) type(batches[next++]);
+    if (next < batches.size())
+      type(batches[next++]);
+    else
+      fcntl(slave_, F_SETFL, fcntl(slave_, F_GETFL) | O_NONBLOCK);  // the next read delivers nothing
   };
   type("\033[?1;2c");  // the window's greeting, which the loop throws away
   bool created = !zelvo::LINEOFFSET.defined();

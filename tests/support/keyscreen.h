@@ -1,12 +1,17 @@
 // The key loop run in this process on a pseudo-terminal of a given width,
-// fed one batch per read from its after-batch hook (the slave does not
-// block, so the loop ends when the batches are used up), with its window
-// modelled by a terminal emulator and checked after every batch: the
-// screen must show the transcript, and the cursor stand at CurP.
+// fed one batch per read from its after-batch hook, with its window modelled
+// by a terminal emulator and checked after every batch: the screen must show
+// the transcript, and the cursor stand at CurP. A thread reads the master
+// side all the while, as a window does, so that no write of the loop ever
+// waits for room; once the batches are used up the slave stops blocking, so
+// that the next read delivers nothing and the loop ends.
 #pragma once
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/screenmodel.h"
@@ -38,8 +43,14 @@ class KeyScreen {
  private:
   void type(const std::string& bytes);
   void catchup();
+  void readmaster();
 
   int master_ = -1, slave_ = -1, out_ = -1;
+  std::thread reader_;
+  std::mutex lock_;
+  std::condition_variable arrived_;
+  std::string shown_;  // what the reader has taken from the master and the screen not yet seen
+  bool ended_ = false;
   ScreenModel screen_;
   Transcript transcript_;
   std::string handed_;  // standard output not yet split into lines

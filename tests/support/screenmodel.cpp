@@ -4,6 +4,7 @@
 #include <vterm.h>
 #include <wchar.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cwchar>
 
@@ -39,38 +40,55 @@ std::size_t character(std::string_view s, wchar_t* wc) {
   return n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2) ? 0 : n;
 }
 
-int pushline(int, const VTermScreenCell*, void* user) {
-  *static_cast<bool*>(user) = true;
-  return 1;
-}
-
-const VTermScreenCallbacks callbacks = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, pushline, nullptr};
-
-VTermScreenCell cellat(VTerm* vt, int row, int col) {
+VTermScreenCell cellat(VTermScreen* screen, int row, int col) {
   VTermScreenCell cell{};
-  vterm_screen_get_cell(vterm_obtain_screen(vt), VTermPos{row, col}, &cell);
+  vterm_screen_get_cell(screen, VTermPos{row, col}, &cell);
   return cell;
 }
 
 }  // namespace
 
-ScreenModel::ScreenModel(int rows, int cols) : vt_(vterm_new(rows, cols)), rows_(rows), cols_(cols) {
+int ScreenModel::pushline(int, const void*, void* user) {
+  static_cast<ScreenModel*>(user)->scrolled_ = true;
+  return 1;
+}
+
+int ScreenModel::moved(int row, void* user) {
+  ScreenModel* model = static_cast<ScreenModel*>(user);
+  model->used_ = std::max(model->used_, row + 1);
+  return 1;
+}
+
+ScreenModel::ScreenModel(int rows, int cols) : vt_(vterm_new(rows, cols)), cols_(cols) {
+  static const VTermScreenCallbacks callbacks = {
+      nullptr, nullptr,
+      [](VTermPos pos, VTermPos, int, void* user) { return moved(pos.row, user); },
+      nullptr, nullptr, nullptr,
+      [](int cols, const VTermScreenCell* cells, void* user) { return pushline(cols, cells, user); },
+      nullptr};
   vterm_set_utf8(vt_, 1);
   VTermScreen* screen = vterm_obtain_screen(vt_);
-  vterm_screen_set_callbacks(screen, &callbacks, &scrolled_);
+  vterm_screen_set_callbacks(screen, &callbacks, this);
   vterm_screen_reset(screen, 1);
 }
 
 ScreenModel::~ScreenModel() { vterm_free(vt_); }
 
+void ScreenModel::reset() {
+  vterm_screen_reset(vterm_obtain_screen(vt_), 1);
+  scrolled_ = false;
+  used_ = 1;
+}
+
 void ScreenModel::feed(std::string_view bytes) { vterm_input_write(vt_, bytes.data(), bytes.size()); }
 
 std::vector<std::string> ScreenModel::rows() const {
   std::vector<std::string> out;
-  for (int r = 0; r < rows_; ++r) {
+  VTermScreen* screen = vterm_obtain_screen(vt_);
+  for (int r = 0; r < used_; ++r) {
     std::string row;
     for (int c = 0; c < cols_; ++c) {
-      VTermScreenCell cell = cellat(vt_, r, c);
+      VTermScreenCell cell = cellat(screen, r, c);
       if (cell.chars[0] == static_cast<uint32_t>(-1)) continue;  // the right half of a wide character
       if (cell.chars[0] == 0) row += ' ';
       for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && cell.chars[i] != 0; ++i) appendutf8(row, cell.chars[i]);
@@ -82,7 +100,9 @@ std::vector<std::string> ScreenModel::rows() const {
   return out;
 }
 
-unsigned ScreenModel::charat(int row, int col) const { return cellat(vt_, row, col).chars[0]; }
+unsigned ScreenModel::charat(int row, int col) const {
+  return cellat(vterm_obtain_screen(vt_), row, col).chars[0];
+}
 
 std::pair<int, int> ScreenModel::cursor() const {
   VTermPos pos;
@@ -109,14 +129,20 @@ std::string pictured(std::string_view text) {
   return out;
 }
 
-std::string Transcript::differs(const ScreenModel& screen, const std::string& line, int curp) const {
-  ScreenModel want(rows_, width_);
+std::string Transcript::differs(const ScreenModel& screen, const std::string& line, int curp) {
+  if (!want_) {
+    want_ = std::make_unique<ScreenModel>(rows_, width_);
+    probe_ = std::make_unique<ScreenModel>(rows_, width_);
+  }
+  ScreenModel& want = *want_;
+  want.reset();
   want.feed(text_ + prompt_ + pictured(line));
   std::vector<std::string> shown = screen.rows(), wanted = want.rows();
   if (want.scrolled()) return "";  // too long to compare
-  for (int r = 0; r < rows_; ++r)
-    if (shown[r] != wanted[r])
-      return "row " + std::to_string(r) + " shows \"" + shown[r] + "\", want \"" + wanted[r] + "\"";
+  for (std::size_t r = 0; r < std::max(shown.size(), wanted.size()); ++r) {
+    std::string a = r < shown.size() ? shown[r] : "", b = r < wanted.size() ? wanted[r] : "";
+    if (a != b) return "row " + std::to_string(r) + " shows \"" + a + "\", want \"" + b + "\"";
+  }
 
   // The cursor: where the next character starts when it follows the first
   // curp bytes (a zero-width one, or none, counts as a one-column "X").
@@ -127,7 +153,8 @@ std::string Transcript::differs(const ScreenModel& screen, const std::string& li
   if (rest.empty()) next = "X";
   wchar_t first = 0;
   character(next, &first);
-  ScreenModel probe(rows_, width_);
+  ScreenModel& probe = *probe_;
+  probe.reset();
   probe.feed(text_ + prompt_ + pictured(line.substr(0, static_cast<std::size_t>(curp))) + next);
   auto [row, col] = probe.cursor();
   while (col > 0 && probe.charat(row, col) != static_cast<unsigned>(first)) --col;

@@ -3,6 +3,7 @@
 // and the check that the console's window shows its transcript.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,7 +21,10 @@ class ScreenModel {
   ScreenModel& operator=(const ScreenModel&) = delete;
 
   void feed(std::string_view bytes);
-  // Each row's characters in UTF-8, blanks at its end dropped.
+  // Back to an empty screen with the cursor at the top left.
+  void reset();
+  // Each row's characters in UTF-8, blanks at its end dropped, down to the
+  // lowest row that characters were ever written to.
   std::vector<std::string> rows() const;
   // The first code point of the cell at row, col (0 for an empty cell).
   unsigned charat(int row, int col) const;
@@ -30,9 +34,13 @@ class ScreenModel {
   bool scrolled() const { return scrolled_; }
 
  private:
+  static int pushline(int, const void*, void* user);
+  static int moved(int row, void* user);
+
   VTerm* vt_;
-  int rows_, cols_;
+  int cols_;
   bool scrolled_ = false;
+  int used_ = 1;  // rows down to the lowest the cursor (where characters go) has been
 };
 
 // How the console promises to show text in a UTF-8 window, worked out with
@@ -54,11 +62,14 @@ class Transcript {
 
   // How `screen` differs from the transcript with `line` being edited; ""
   // when it shows exactly that.
-  std::string differs(const ScreenModel& screen, const std::string& line, int curp) const;
+  std::string differs(const ScreenModel& screen, const std::string& line, int curp);
 
  private:
   int width_, rows_;
   std::string prompt_, text_;
+  // Screens made once and reset for every check: the transcript's, and one
+  // that tells where the next character goes.
+  std::unique_ptr<ScreenModel> want_, probe_;
 };
 
 }  // namespace zelvotest
