@@ -9,6 +9,9 @@ case "${1:-}" in
   # The window test: a virtual display, the emulator, a key sender, and the
   # screenshot tools (xwd, convert).
   test) packages+=(xvfb xterm xdotool x11-apps imagemagick) ;;
+  # The Debian package: cpack asks file and dpkg-shlibdeps for the
+  # libraries the program needs.
+  package) packages+=(dpkg-dev file) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   bench) packages+=(libbenchmark-dev) ;;
 esac
