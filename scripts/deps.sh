@@ -9,8 +9,9 @@ case "${1:-}" in
   # standard error at every start).
   run) packages+=(xterm xfonts-base) ;;
   # The window test: a virtual display, the emulator and its fonts, a key
-  # sender, and the screenshot tools (xwd, convert).
-  test) packages+=(xvfb xterm xfonts-base xdotool x11-apps imagemagick) ;;
+  # sender, and the screenshot tools (xwd, convert). The package checks:
+  # dpkg-shlibdeps and file (for cpack), lintian, mandoc.
+  test) packages+=(xvfb xterm xfonts-base xdotool x11-apps imagemagick dpkg-dev file lintian mandoc) ;;
   # The Debian package: cpack asks file and dpkg-shlibdeps for the
   # libraries the program needs.
   package) packages+=(dpkg-dev file) ;;
