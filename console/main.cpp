@@ -1,4 +1,8 @@
 // zelvo: the keyboard-command console.
 #include "console/start.h"
+#include "console/usage.h"
 
-int main(int argc, char** argv) { return zelvo::zelvomain(argc, argv); }
+int main(int argc, char** argv) {
+  int status = zelvo::options(argc, argv);
+  return status >= 0 ? status : zelvo::zelvomain(argc, argv);
+}

@@ -5,11 +5,17 @@ set -euo pipefail
 
 packages=(g++ make cmake libgtest-dev)
 case "${1:-}" in
-  run) packages+=(xterm) ;;
-  # The window test: a virtual display, the emulator, a key sender, and the
-  # screenshot tools (xwd, convert); a terminal emulator library to model
-  # the window's screen.
-  test) packages+=(xvfb xterm xdotool x11-apps imagemagick libvterm-dev) ;;
+  # The emulator and the fonts it starts with (without them it warns on
+  # standard error at every start).
+  run) packages+=(xterm xfonts-base) ;;
+  # The window test: a virtual display, the emulator and its fonts, a key
+  # sender, and the screenshot tools (xwd, convert); a terminal emulator
+  # library to model the window's screen. The package checks: dpkg-shlibdeps
+  # and file (for cpack), lintian, mandoc.
+  test) packages+=(xvfb xterm xfonts-base xdotool x11-apps imagemagick libvterm-dev dpkg-dev file lintian mandoc) ;;
+  # The Debian package: cpack asks file and dpkg-shlibdeps for the
+  # libraries the program needs.
+  package) packages+=(dpkg-dev file) ;;
   fuzz) packages+=(clang libclang-rt-14-dev libvterm-dev) ;;
   bench) packages+=(libbenchmark-dev) ;;
 esac

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole test suite twice:
 # an optimised build and an AddressSanitizer + UndefinedBehaviorSanitizer
-# build, both with warnings as errors; and runs every fuzz target for 30
-# seconds (ZELVO_FUZZ_SECONDS to change that, 0 to skip).
+# build, both with warnings as errors; checks the Debian package, the
+# installed program and the standard output of scripts/run.sh on the
+# optimised build (scripts/package-check.sh); and runs every fuzz target for
+# 30 seconds (ZELVO_FUZZ_SECONDS to change that, 0 to skip).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
@@ -17,6 +19,9 @@ build() {  # name, extra cmake arguments...
 
 build release -DCMAKE_BUILD_TYPE=Release
 build sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_SANITIZE=ON
+
+echo "== package, installation and scripts/run.sh"
+bash scripts/package-check.sh build/release
 
 fuzzseconds=${ZELVO_FUZZ_SECONDS:-30}
 if [ "$fuzzseconds" -gt 0 ]; then

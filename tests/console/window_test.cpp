@@ -376,6 +376,9 @@ TEST(Window, TypedLinesReachStandardOutput) {
   ASSERT_NO_FATAL_FAILURE(step("type", "quit", 4));
   ASSERT_NO_FATAL_FAILURE(complete("quit      4\n"));
   EXPECT_EQ(zelvo.wait(), 0) << diagnosis();
+  // No key of this session rings the bell, and the window starts without a
+  // word from the emulator (its fonts are there).
+  EXPECT_EQ(zelvotest::readfile(dir / "stderr"), "");
 
   // Nothing of the program's group (the emulator) may be left behind.
   pid_t group = zelvo.group();
