@@ -1,7 +1,10 @@
 // The whole program in a real X window: a virtual display (Xvfb), the real
 // terminal emulator, keys typed by an X test client (xdotool), and the
 // program's standard output read from a pipe. Skipped when the X tools are
-// not installed.
+// not installed. The program and its window run in a UTF-8 locale; the
+// emulator is the real one behind a wrapper first on the PATH, which binds
+// F12 to writing the screen's text (its saved lines included) to a file, so
+// that what the window shows can be held against what the reader got.
 //
 // Keys are sent one step at a time, and each step waits until the program
 // has read what the step sends (its read count in /proc/<pid>/io), so a
@@ -9,6 +12,7 @@
 // shares one with the last letters typed.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -21,11 +25,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/support/scratch.h"
+#include "tests/support/screenmodel.h"
 
 namespace {
 
@@ -188,7 +194,8 @@ class Program {
     pid_ = -1;
   }
 
-  void start(const std::string& display, const std::string& errfile) {
+  // With `path` put first on the PATH, in the C.UTF-8 locale.
+  void start(const std::string& display, const std::string& errfile, const std::string& path) {
     int fds[2];
     ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
     std::fflush(nullptr);
@@ -196,6 +203,8 @@ class Program {
     if (pid_ == 0) {
       setpgid(0, 0);  // the program and the emulator it starts: one group to clean up
       setenv("DISPLAY", display.c_str(), 1);
+      setenv("PATH", (path + ":" + std::getenv("PATH")).c_str(), 1);
+      setenv("LC_ALL", "C.UTF-8", 1);
       dup2(fds[1], 1);
       int err = open(errfile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       dup2(err, 2);
@@ -285,6 +294,21 @@ class Program {
 
   pid_t group() const { return pid_; }
 
+  // Whether standard output has reached its end (within the patience).
+  bool ended() {
+    auto deadline = Clock::now() + patience;
+    pollfd p{out_, POLLIN, 0};
+    while (Clock::now() < deadline && poll(&p, 1, 50) >= 0) {
+      if (p.revents == 0) continue;
+      char buf[512];
+      ssize_t k = read(out_, buf, sizeof buf);
+      if (k == 0) return true;
+      if (k < 0) return false;
+      got_.append(buf, static_cast<std::size_t>(k));
+    }
+    return false;
+  }
+
  private:
   pid_t pid_ = -1;
   int out_ = -1;
@@ -300,90 +324,262 @@ class Subreaper {
   ~Subreaper() { prctl(PR_SET_CHILD_SUBREAPER, 0); }
 };
 
-TEST(Window, TypedLinesReachStandardOutput) {
-  for (const char* tool : {"Xvfb", "xterm", "xdotool"})
-    if (!onpath(tool)) GTEST_SKIP() << tool << " is not installed";
-  Subreaper reaper;
-  zelvotest::TempDir dir;
-  VirtualDisplay display;
-  std::string why;
-  ASSERT_TRUE(display.start(dir / "xvfb.log", &why)) << why;
-  const std::string& x = display.name();
-  Program zelvo;
-  ASSERT_NO_FATAL_FAILURE(zelvo.start(x, dir / "stderr"));
-  auto diagnosis = [&] {
-    std::string text = "standard error:\n";
-    return text.append(zelvotest::readfile(dir / "stderr"));
-  };
+// The real emulator's path, found before the wrapper goes first on the PATH.
+std::string realxterm() {
+  std::string out;
+  run(":0", {"sh", "-c", "command -v xterm"}, &out);
+  return out.substr(0, out.find('\n'));
+}
 
-  std::string window;
-  auto deadline = Clock::now() + patience;
-  while (window.empty() && Clock::now() < deadline) {
-    run(x, {"xdotool", "search", "--onlyvisible", "--name", title}, &window);
-    if (window.empty()) pause(50);
+// A session: the program in a window of its own on a display of its own,
+// the window found and focused, the program waiting for keys.
+class Window : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* tool : {"Xvfb", "xterm", "xdotool"})
+      if (!onpath(tool)) GTEST_SKIP() << tool << " is not installed";
+    std::string why;
+    ASSERT_TRUE(display_.start(dir_ / "xvfb.log", &why)) << why;
+    x_ = display_.name();
+    mkdir((dir_ / "bin").c_str(), 0755);
+    zelvotest::writefile(dir_ / "bin/xterm", "#!/bin/sh\nexec " + realxterm() +
+                                                 " -xrm '*VT100.translations: #override <Key>F12: print-immediate()'"
+                                                 " -xrm '*printFileImmediate: " + (dir_ / "screen") + "'"
+                                                 " -xrm '*printAttributes: 0' \"$@\"\n");
+    chmod((dir_ / "bin/xterm").c_str(), 0755);
+    ASSERT_NO_FATAL_FAILURE(zelvo_.start(x_, dir_ / "stderr", dir_ / "bin"));
+    auto deadline = Clock::now() + patience;
+    while (window_.empty() && Clock::now() < deadline) {
+      run(x_, {"xdotool", "search", "--onlyvisible", "--name", title}, &window_);
+      if (window_.empty()) pause(50);
+    }
+    window_ = window_.substr(0, window_.find('\n'));
+    ASSERT_FALSE(window_.empty()) << "no window titled \"" << title << "\"\n" << diagnosis();
+    ASSERT_EQ(run(x_, {"xdotool", "windowfocus", "--sync", window_}), 0);
+    ASSERT_TRUE(zelvo_.waitidle()) << "the program never waited for keys\n" << diagnosis();
   }
-  window = window.substr(0, window.find('\n'));
-  ASSERT_FALSE(window.empty()) << "no window titled \"" << title << "\"\n" << diagnosis();
-  ASSERT_EQ(run(x, {"xdotool", "windowfocus", "--sync", window}), 0);
-  ASSERT_TRUE(zelvo.waitidle()) << "the program never waited for keys\n" << diagnosis();
 
-  // One step: type a text or press a key, then wait until the program has
-  // read the bytes that sends.
-  auto step = [&](const char* how, const std::string& what, long bytes) {
-    long before = zelvo.readcount();
+  std::string diagnosis() const { return "standard error:\n" + zelvotest::readfile(dir_ / "stderr"); }
+
+  // One step: type a text (with a key delay; xdotool needs a long one for
+  // characters outside ASCII) or press a key, then wait until the program
+  // has read the bytes that sends.
+  void step(const char* how, const std::string& what, long bytes, int delay = 20) {
+    long before = zelvo_.readcount();
     ASSERT_GE(before, 0) << "cannot see the program's read count";
     if (std::strcmp(how, "type") == 0)
-      ASSERT_EQ(run(x, {"xdotool", "type", "--delay", "20", what}), 0);
+      ASSERT_EQ(run(x_, {"xdotool", "type", "--delay", std::to_string(delay), what}), 0);
     else
-      ASSERT_EQ(run(x, {"xdotool", "key", what}), 0);
-    ASSERT_TRUE(zelvo.waitread(before, bytes)) << how << " " << what << " was not read\n" << diagnosis();
-  };
-  // Return, then the whole output so far must be there at once.
-  std::string expected;
-  auto complete = [&](const std::string& line) {
-    ASSERT_NO_FATAL_FAILURE(step("key", "Return", 1));
-    expected += line;
-    ASSERT_EQ(zelvo.output(expected.size()), expected) << diagnosis();
-  };
+      ASSERT_EQ(run(x_, {"xdotool", "key", what}), 0);
+    ASSERT_TRUE(zelvo_.waitread(before, bytes)) << how << " " << what << " was not read\n" << diagnosis();
+  }
+  void keys(const char* key, int times) {
+    for (int i = 0; i < times; ++i) ASSERT_NO_FATAL_FAILURE(step("key", key, 3));
+  }
 
+  // Return, then the whole output so far must be there at once; the line
+  // joins the transcript.
+  void complete(const std::string& line) {
+    ASSERT_NO_FATAL_FAILURE(step("key", "Return", 1));
+    char count[16];
+    std::snprintf(count, sizeof count, "%7zu\n", line.size());
+    expected_ += line + count;
+    ASSERT_EQ(zelvo_.output(expected_.size()), expected_) << diagnosis();
+    sent_.push_back(line);
+  }
+
+  // The rows the window shows, saved lines first, as the emulator writes
+  // them out: blanks at the ends of rows and empty rows at the end dropped,
+  // and the filler that follows a wide character left out.
+  std::vector<std::string> screen() {
+    pause(200);  // the emulator shows what the program wrote last
+    for (const std::string& old : dumps()) unlink((dir_ / old).c_str());
+    EXPECT_EQ(run(x_, {"xdotool", "key", "F12"}), 0);
+    auto deadline = Clock::now() + patience;
+    while (dumps().empty() && Clock::now() < deadline) pause(20);
+    pause(100);
+    std::vector<std::string> names = dumps();
+    if (names.empty()) {
+      ADD_FAILURE() << "the emulator wrote no screen";
+      return {};
+    }
+    std::vector<std::string> rows;
+    std::string text = zelvotest::readfile(dir_ / names.front()), row;
+    for (std::size_t at = 0; (at = text.find("\xEF\xBF\xBF", at)) != std::string::npos;) text.erase(at, 3);
+    for (std::istringstream in(text); std::getline(in, row);) {
+      row.erase(row.find_last_not_of(' ') + 1);
+      rows.push_back(row);
+    }
+    while (!rows.empty() && rows.back().empty()) rows.pop_back();
+    return rows;
+  }
+
+  // The rows the transcript gives at this width: the lines sent, each after
+  // the prompt, then the prompt and `line` (a terminal emulator lays them out).
+  std::vector<std::string> transcript(int width, const std::string& line) const {
+    zelvotest::ScreenModel model(200, width);
+    std::string text;
+    for (const std::string& sent : sent_) text += "zelvo: " + sent + "\r\n";
+    model.feed(text + "zelvo: " + line);
+    std::vector<std::string> rows = model.rows();
+    while (!rows.empty() && rows.back().empty()) rows.pop_back();
+    return rows;
+  }
+
+  // Saves a picture of the window as window.png in the build folder (when
+  // the X tools for it are there).
+  void screenshot() {
+    if (!onpath("xwd") || !onpath("convert")) return;
+    pause(300);  // the emulator draws what the program wrote last
+    std::string shot = ZELVO_BINARY_DIR "/window.png";
+    std::string command = "xwd -silent -id " + window_ + " | convert xwd:- '" + shot + "'";
+    EXPECT_EQ(run(x_, {"sh", "-c", command}), 0);
+    struct stat st;
+    EXPECT_TRUE(stat(shot.c_str(), &st) == 0 && st.st_size > 0) << "no screenshot in " << shot;
+  }
+
+  // The whole window as one text, for a readable failure.
+  static std::string joined(const std::vector<std::string>& rows) {
+    std::string text = "\n";
+    for (const std::string& r : rows) text += "|" + r + "|\n";
+    return text;
+  }
+
+  // Types "quit", and the program ends with status 0, nothing on standard
+  // error and nothing of its group left behind.
+  void quit() {
+    ASSERT_NO_FATAL_FAILURE(step("type", "quit", 4));
+    ASSERT_NO_FATAL_FAILURE(complete("quit"));
+    EXPECT_EQ(zelvo_.wait(), 0) << diagnosis();
+    EXPECT_EQ(zelvotest::readfile(dir_ / "stderr"), "");
+    pid_t group = zelvo_.group();
+    zelvo_.stop();
+    EXPECT_NE(kill(-group, 0), 0) << "a process of the program's group is still running";
+  }
+
+  std::vector<std::string> dumps() const {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir_.path().c_str())) {
+      while (dirent* e = readdir(d))
+        if (std::strncmp(e->d_name, "screen", 6) == 0) names.push_back(e->d_name);
+      closedir(d);
+    }
+    return names;
+  }
+
+  Subreaper reaper_;
+  zelvotest::TempDir dir_;
+  VirtualDisplay display_;
+  std::string x_, window_;
+  Program zelvo_;
+  std::string expected_;
+  std::vector<std::string> sent_;
+};
+
+TEST_F(Window, TypedLinesReachStandardOutput) {
   // A typed line: its characters, its count in seven columns, a line break.
   ASSERT_NO_FATAL_FAILURE(step("type", "ls -l", 5));
-  ASSERT_NO_FATAL_FAILURE(complete("ls -l      5\n"));
+  ASSERT_NO_FATAL_FAILURE(complete("ls -l"));
   // "daye": Left, Backspace takes the y, t goes in before the e.
   ASSERT_NO_FATAL_FAILURE(step("type", "daye", 4));
   ASSERT_NO_FATAL_FAILURE(step("key", "Left", 3));
   ASSERT_NO_FATAL_FAILURE(step("key", "BackSpace", 1));
   ASSERT_NO_FATAL_FAILURE(step("type", "t", 1));
-  ASSERT_NO_FATAL_FAILURE(complete("date      4\n"));
+  ASSERT_NO_FATAL_FAILURE(complete("date"));
   // Up recalls the line before.
   ASSERT_NO_FATAL_FAILURE(step("key", "Up", 3));
-  ASSERT_NO_FATAL_FAILURE(complete("date      4\n"));
+  ASSERT_NO_FATAL_FAILURE(complete("date"));
   // A line naming a password goes out but stays out of the history.
   ASSERT_NO_FATAL_FAILURE(step("type", "set Password xyzzy", 18));
-  ASSERT_NO_FATAL_FAILURE(complete("set Password xyzzy     18\n"));
+  ASSERT_NO_FATAL_FAILURE(complete("set Password xyzzy"));
   ASSERT_NO_FATAL_FAILURE(step("key", "Up", 3));
-  ASSERT_NO_FATAL_FAILURE(complete("date      4\n"));
+  ASSERT_NO_FATAL_FAILURE(complete("date"));
 
-  if (onpath("xwd") && onpath("convert")) {
-    pause(300);  // the emulator draws the last prompt
-    std::string shot = ZELVO_BINARY_DIR "/window.png";
-    std::string command = "xwd -silent -id " + window + " | convert xwd:- '" + shot + "'";
-    EXPECT_EQ(run(x, {"sh", "-c", command}), 0);
-    struct stat st;
-    EXPECT_TRUE(stat(shot.c_str(), &st) == 0 && st.st_size > 0) << "no screenshot in " << shot;
-  }
+  quit();
+}
 
-  ASSERT_NO_FATAL_FAILURE(step("type", "quit", 4));
-  ASSERT_NO_FATAL_FAILURE(complete("quit      4\n"));
-  EXPECT_EQ(zelvo.wait(), 0) << diagnosis();
-  // No key of this session rings the bell, and the window starts without a
-  // word from the emulator (its fonts are there).
-  EXPECT_EQ(zelvotest::readfile(dir / "stderr"), "");
+// Lines longer than a row of the 46-column window: an edit across the row's
+// edge, Return in the middle of a line, a line that fills its row exactly,
+// and short and long lines recalled over each other. After each, the window
+// shows exactly the lines the reader got, wrapped, and the line in hand.
+TEST_F(Window, LongLinesShowWhatIsSent) {
+  ASSERT_NO_FATAL_FAILURE(step("type", "ls -l", 5));
+  ASSERT_NO_FATAL_FAILURE(complete("ls -l"));
+  const std::string fox = "echo the quick brown fox jumps over the lazy dog twice";
+  ASSERT_NO_FATAL_FAILURE(step("type", fox, 54));
+  ASSERT_NO_FATAL_FAILURE(keys("Left", 20));
+  ASSERT_NO_FATAL_FAILURE(step("type", "XY", 2));
+  std::string edited = "echo the quick brown fox jumps oveXYr the lazy dog twice";
+  EXPECT_EQ(screen(), transcript(46, edited)) << joined(screen());
+  ASSERT_NO_FATAL_FAILURE(screenshot());  // the picture in the README
+  ASSERT_NO_FATAL_FAILURE(keys("Left", 30));  // back to the first row, then Return
+  ASSERT_NO_FATAL_FAILURE(complete(edited));
+  const std::string full(39, 'f');  // fills its row with the prompt
+  ASSERT_NO_FATAL_FAILURE(step("type", full, 39));
+  EXPECT_EQ(screen(), transcript(46, full)) << joined(screen());
+  ASSERT_NO_FATAL_FAILURE(complete(full));
+  ASSERT_NO_FATAL_FAILURE(step("type", "ls", 2));
+  ASSERT_NO_FATAL_FAILURE(complete("ls"));
+  // Up: ls; Up: the full line over it; Up: the long one over that.
+  ASSERT_NO_FATAL_FAILURE(keys("Up", 3));
+  EXPECT_EQ(screen(), transcript(46, edited)) << joined(screen());
+  ASSERT_NO_FATAL_FAILURE(complete(edited));
+  // Up: the long line again; Up: ls over it.
+  ASSERT_NO_FATAL_FAILURE(keys("Up", 2));
+  EXPECT_EQ(screen(), transcript(46, "ls")) << joined(screen());
+  ASSERT_NO_FATAL_FAILURE(complete("ls"));
+  quit();
+}
 
-  // Nothing of the program's group (the emulator) may be left behind.
-  pid_t group = zelvo.group();
-  zelvo.stop();
-  EXPECT_NE(kill(-group, 0), 0) << "a process of the program's group is still running";
+// UTF-8: é is edited whole (Backspace takes both its bytes), and the wide
+// characters of 日本語 take two columns each, so that a letter typed three
+// characters back from the end lands where the window shows the cursor.
+TEST_F(Window, Utf8CharactersAreEditedWhole) {
+  ASSERT_NO_FATAL_FAILURE(step("type", "café", 5, 150));
+  ASSERT_NO_FATAL_FAILURE(step("key", "BackSpace", 1));
+  ASSERT_NO_FATAL_FAILURE(step("type", "e", 1));
+  ASSERT_NO_FATAL_FAILURE(complete("cafe"));
+  ASSERT_NO_FATAL_FAILURE(step("type", "日本語 x", 11, 150));
+  ASSERT_NO_FATAL_FAILURE(keys("Left", 3));
+  ASSERT_NO_FATAL_FAILURE(step("type", "Z", 1));
+  EXPECT_EQ(screen(), transcript(46, "日本Z語 x")) << joined(screen());
+  ASSERT_NO_FATAL_FAILURE(complete("日本Z語 x"));
+  quit();
+}
+
+// A widened window: lines wrap at the new width, and an edit in a line
+// longer than the old width stays on the one row it takes now.
+TEST_F(Window, FollowsAWidenedWindow) {
+  ASSERT_EQ(run(x_, {"xdotool", "windowsize", "--usehints", window_, "100", "7"}), 0);
+  pause(300);
+  const std::string line = "printf '%s\\n' widened so that this line, longer than 46 columns, fits";
+  ASSERT_NO_FATAL_FAILURE(step("type", line, static_cast<long>(line.size())));
+  ASSERT_NO_FATAL_FAILURE(keys("Left", 5));
+  ASSERT_NO_FATAL_FAILURE(step("type", "X", 1));
+  std::string edited = line.substr(0, line.size() - 5) + "X" + line.substr(line.size() - 5);
+  EXPECT_EQ(screen(), transcript(100, edited)) << joined(screen());
+  ASSERT_NO_FATAL_FAILURE(complete(edited));
+  // A line over two rows of the new width, mended on its first row.
+  std::string longer = edited + " " + edited;
+  ASSERT_NO_FATAL_FAILURE(step("type", longer, static_cast<long>(longer.size())));
+  ASSERT_NO_FATAL_FAILURE(keys("Left", 60));
+  ASSERT_NO_FATAL_FAILURE(step("type", "Y", 1));
+  longer.insert(longer.size() - 60, "Y");
+  EXPECT_EQ(screen(), transcript(100, longer)) << joined(screen());
+  ASSERT_NO_FATAL_FAILURE(complete(longer));
+  quit();
+}
+
+// Closing the window ends the program as an end of input does: status 0 at
+// once, and the reader gets the end of its input.
+TEST_F(Window, ClosingTheWindowEndsTheProgram) {
+  ASSERT_NO_FATAL_FAILURE(step("type", "ls", 2));
+  ASSERT_NO_FATAL_FAILURE(complete("ls"));
+  auto closed = Clock::now();
+  ASSERT_EQ(run(x_, {"xdotool", "windowkill", window_}), 0);
+  EXPECT_EQ(zelvo_.wait(), 0) << diagnosis();
+  EXPECT_LT(Clock::now() - closed, std::chrono::seconds(2));
+  EXPECT_TRUE(zelvo_.ended()) << "standard output did not end";
 }
 
 }  // namespace
