@@ -136,25 +136,37 @@ static int64_t reportedsize(int fd, const struct stat& st) {
   return pending;
 }
 
-// The bytes of a regular file from the descriptor's position to its end,
-// but no more than a result can hold.
+// The bytes of a regular file from the descriptor's position to its end.
+// More than an array can hold is an error, not a file cut short.
 static int32_t remaining(int fd, const struct stat& st) {
   off_t at = ::lseek(fd, 0, SEEK_CUR);
   int64_t left = st.st_size - (at > 0 ? at : 0);
-  if (left > INT32_MAX) left = INT32_MAX;
+  if (left > INT32_MAX) rterror("read fd: file size beyond the int range");
   return left > 0 ? static_cast<int32_t>(left) : 0;
 }
 
-// A regular file: after the pause, one read call of all that fstat then
-// reports from the position on.
+// A regular file: after the pause, all that fstat then reports from the
+// position on. One read call gives at most 2,147,479,552 bytes, so a file
+// near the int limit takes two; they make one read, with no pause between.
 static void readregular(ReadBuffer* b, int fd) {
   delay(1);
   struct stat st;
   if (::fstat(fd, &st) < 0) return;
   int32_t want = remaining(fd, st);
   bufreserve(b, want);
-  ssize_t k = ::read(fd, b->bytes, static_cast<std::size_t>(want));
-  if (k > 0) b->gathered = static_cast<int32_t>(k);
+  while (b->gathered < want) {
+    ssize_t k = ::read(fd, b->bytes + b->gathered, static_cast<std::size_t>(want - b->gathered));
+    if (k <= 0) break;
+    b->gathered += static_cast<int32_t>(k);
+  }
+}
+
+// Once a result holds as many bytes as an array can, one more byte still to
+// come is an error rather than a result cut short; end of file, or nothing
+// pending on a non-blocking descriptor, ends the read.
+static void refusemore(int fd) {
+  char extra;
+  if (::read(fd, &extra, 1) > 0) rterror("read fd: input beyond the int range");
 }
 
 // Anything else: a pause before every read call. Each call asks for the
@@ -168,6 +180,10 @@ static void readstream(ReadBuffer* b, int fd, int64_t chunk, bool terminal) {
     if (::fstat(fd, &st) < 0) break;
     int64_t size = reportedsize(fd, st);
     if (size > 0) chunk = size;
+    if (b->gathered == INT32_MAX) {
+      refusemore(fd);
+      break;
+    }
     int64_t n = chunk < INT32_MAX - b->gathered ? chunk : INT32_MAX - b->gathered;
     if (n < 0) n = 0;
     bufreserve(b, b->gathered + static_cast<int32_t>(n));
