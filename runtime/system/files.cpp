@@ -301,8 +301,9 @@ void lseek(Array* result, const Array* whence, const Array* fdoffset) {
   int32_t fd = ints(*fdoffset)[0], offset = ints(*fdoffset)[1];
   off_t at = ::lseek(fd, offset, from);
   if (at == -1) rterror("[lseek]: failed");
+  if (at > INT32_MAX) rterror("[lseek]: offset beyond the int range");
   std::fprintf(errstream, "[lseek]: lseek fd %d, position %d from %d \n", fd, offset, from);
-  intresult(result, at < INT32_MAX ? static_cast<int32_t>(at) : INT32_MAX);
+  intresult(result, static_cast<int32_t>(at));
 }
 
 void fcntl(Array* result, const Array* flags, const Array* fds) {

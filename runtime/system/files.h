@@ -43,7 +43,7 @@ void fwrite(Array* result, const Array* name, const Array* text, const char* mod
 
 // Moves a descriptor's position: whence "b", "c" or "e", right (fd, offset).
 // Every success writes a trace line on the error stream; the result is the
-// new offset.
+// new offset. A new offset beyond the int range is a run-time error.
 void lseek(Array* result, const Array* whence, const Array* fdoffset);
 
 // Sets (or with "-" clears) the append ("a") and non-blocking ("n") status

@@ -458,6 +458,27 @@ TEST(LseekDeathTest, Refusals) {
   ::close(ends[1]);
 }
 
+// A position past the int range is refused rather than given as 2^31 - 1;
+// the last one an int holds is still given, from either end.
+TEST(LseekDeathTest, PositionsBeyondTheIntRangeAreRefused) {
+  int fd = sparsefile(threegib, {});
+  int32_t fromend = static_cast<int32_t>(intmax - threegib);  // the end, back to 2^31 - 1
+  struct Case { const char* whence; int32_t offset; bool fits; } cases[] = {
+      {"b", INT32_MAX, true}, {"c", 1, false}, {"e", fromend, true}, {"e", fromend + 1, false}, {"e", 0, false},
+  };
+  for (auto c : cases) {
+    Val w = Val::chars(c.whence), right = Val::ints({fd, c.offset}), r;
+    if (c.fits) {
+      Capture streams;
+      rt::lseek(&r, &w, &right);
+      EXPECT_EQ(r.first(), INT32_MAX) << c.whence << c.offset;
+    } else {
+      EXPECT_RTERROR(rt::lseek(&r, &w, &right), "^" RTMSG("\\[lseek\\]: offset beyond the int range") "$");
+    }
+  }
+  ::close(fd);
+}
+
 TEST(Fcntl, SetsAndClearsFlags) {
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);
