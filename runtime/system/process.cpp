@@ -83,8 +83,10 @@ static bool closestd(int fd) { return ::close(fd) == 0 || errno == EBADF; }
 [[noreturn]] static void feed(const int out[2], const int back[2], const char* bytes, int32_t n) {
   if (::close(out[0]) < 0 || ::close(back[0]) < 0 || ::close(back[1]) < 0 || !closestd(0) || !closestd(1))
     rterror("pipe: pipe (write) close failed");
-  for (int32_t at = 0; at < n; at += 1024) {
-    int32_t piece = n - at < 1024 ? n - at : 1024;
+  // The position is counted in 64 bits: after the last piece of an input
+  // within 1024 bytes of the int limit, a 32-bit count would step past it.
+  for (int64_t at = 0; at < n; at += 1024) {
+    int64_t piece = n - at < 1024 ? n - at : 1024;
     ssize_t written = ::write(out[1], bytes + at, static_cast<std::size_t>(piece));
     (void)written;  // each piece counts as written in full
   }

@@ -105,6 +105,13 @@ TEST(Pipe, WorksAfterTheStandardInputWasClosed) {
   EXPECT_EQ(child.err, "");
 }
 
+// The largest input an array can hold is fed whole, and no more: the
+// piece after the last one lies past the int range.
+TEST(Pipe, FeedsTheLargestInputWhole) {
+  Val input = Val::matrix(1, INT32_MAX, rt::Char);
+  EXPECT_EQ(piped("wc -c", input), "2147483647\n");
+}
+
 TEST(PipeDeathTest, NonCharacterCommand) {
   Val number = Val::intscalar(1), input = Val::chars(""), r;
   EXPECT_RTERROR(rt::pipe(&r, &number, &input), "^" RTMSG("\\[pipe\\]: bad command type") "$");
