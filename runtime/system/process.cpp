@@ -78,6 +78,29 @@ static void makepipe(int ends[2], const char* message) {
 // Closes a standard descriptor; one that is already closed counts as closed.
 static bool closestd(int fd) { return ::close(fd) == 0 || errno == EBADF; }
 
+// The largest capacity the system gives a pipe of an ordinary process, from
+// /proc/sys/fs/pipe-max-size (read once); 0 where it cannot be read.
+static int32_t pipemaxsize() {
+  static int32_t size = -1;
+  if (size >= 0) return size;
+  size = 0;
+  FILE* f = std::fopen("/proc/sys/fs/pipe-max-size", "r");
+  if (f == nullptr) return size;
+  long value = 0;
+  if (std::fscanf(f, "%ld", &value) == 1 && value > 0) size = value < INT32_MAX ? static_cast<int32_t>(value) : INT32_MAX;
+  std::fclose(f);
+  return size;
+}
+
+// Gives a pipe the largest capacity the system allows, so that each paused
+// read of it takes all that has piled up meanwhile instead of the default
+// 64 KiB. A refusal (a user past its share of pipe memory) is met by asking
+// for half as much; below the default the pipe keeps what it has.
+static void widenpipe(int fd) {
+  for (int32_t size = pipemaxsize(); size > 65536; size /= 2)
+    if (::fcntl(fd, F_SETPIPE_SZ, size) >= 0) return;
+}
+
 // The feeder: writes the input into the command's standard input, in pieces
 // of at most 1024 bytes, and ends.
 [[noreturn]] static void feed(const int out[2], const int back[2], const char* bytes, int32_t n) {
@@ -119,6 +142,7 @@ void pipe(Array* result, const Array* command, const Array* input) {
   int out[2], back[2];
   makepipe(out, "pipe: pipeout create failed");
   makepipe(back, "pipe: pipeback create failed");
+  widenpipe(back[0]);
   pid_t runner = forkretry();
   if (runner == 0) runcommand(out, back, text.str(), static_cast<const char*>(input->value), n);
   keepchild(runner);
