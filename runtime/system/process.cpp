@@ -5,6 +5,7 @@
 // nothing, which ends the console's key loop) and cut sleeps short.
 #include "runtime/system/process.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,6 +79,30 @@ static void makepipe(int ends[2], const char* message) {
 // Closes a standard descriptor; one that is already closed counts as closed.
 static bool closestd(int fd) { return ::close(fd) == 0 || errno == EBADF; }
 
+// Marks a descriptor close-on-exec, so that no command started later holds it.
+static void closeonexec(int fd, const char* message) {
+  int flags = ::fcntl(fd, F_GETFD);
+  if (flags < 0 || ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC) < 0) rterror(message);
+}
+
+// Closes every descriptor above the standard ones that is marked
+// close-on-exec. A child that runs its command through system does not exec
+// itself but waits while the command runs, so it must close them itself:
+// were it to keep the program's end of another child's pipe open, that child
+// would not see end of file when the program closes its end.
+static void closeexecfds() {
+  DIR* d = ::opendir("/proc/self/fd");
+  if (d == nullptr) return;
+  int own = ::dirfd(d);
+  while (dirent* e = ::readdir(d)) {
+    int fd = std::atoi(e->d_name);
+    if (fd <= 2 || fd == own) continue;
+    int flags = ::fcntl(fd, F_GETFD);
+    if (flags >= 0 && (flags & FD_CLOEXEC) != 0) ::close(fd);
+  }
+  ::closedir(d);
+}
+
 // The largest capacity the system gives a pipe of an ordinary process, from
 // /proc/sys/fs/pipe-max-size (read once); 0 where it cannot be read.
 static int32_t pipemaxsize() {
@@ -122,6 +147,7 @@ static void widenpipe(int fd) {
 // command and ends.
 [[noreturn]] static void runcommand(const int out[2], const int back[2], const char* command,
                                     const char* bytes, int32_t n) {
+  closeexecfds();
   if (forkretry() == 0) feed(out, back, bytes, n);
   if (!closestd(0)) rterror("pipe: pipe (cmd in 0) close failed");
   if (::dup2(out[0], 0) < 0) rterror("pipe: pipeout dup failed");
@@ -215,6 +241,7 @@ static int32_t selectentries(const Array& sel, Entry* entries) {
     if (::close(theirs) < 0)
       std::fprintf(errstream, e.input ? "[spawn] close pipe (s:i) failed \n" : "[spawn] close pipe (s:o) failed \n");
   }
+  closeexecfds();
   int status = std::system(command);
   (void)status;
   ::_exit(1);
@@ -248,6 +275,7 @@ void spawn(Array* result, const Array* selection, const Array* command) {
     const Entry& e = entries[i];
     int mine = e.input ? pipes[i][1] : pipes[i][0], theirs = e.input ? pipes[i][0] : pipes[i][1];
     if (e.nonblocking) nonblocking(mine);
+    closeonexec(mine, "[spawn]: fcntl close-on-exec failed");
     if (::close(theirs) < 0)
       std::fprintf(errstream, e.input ? "[spawn] close pipe (c:o) failed \n" : "[spawn] close pipe (c:i) failed \n");
     ends[i] = mine;
