@@ -15,6 +15,7 @@
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
 #include "runtime/system/process.h"
+#include "runtime/system/readbuffer.h"
 #include "runtime/system/sysargs.h"
 #include "runtime/system/sysvar.h"
 
@@ -135,34 +136,60 @@ static int64_t reportedsize(int fd, const struct stat& st) {
   return pending;
 }
 
-// Makes the buffer hold at least `need` bytes, keeping what it holds.
-static void reserve(void** buf, int32_t* room, int32_t need) {
-  if (*buf == nullptr)
-    vectalloc(buf, need, Char);
-  else if (*room < need)
-    vectrealloc(buf, need, Char);
-  else
-    return;
-  *room = need > 0 ? need : 1;
+// The bytes of a regular file from the descriptor's position to its end.
+// More than an array can hold is an error, not a file cut short.
+static int32_t remaining(int fd, const struct stat& st) {
+  off_t at = ::lseek(fd, 0, SEEK_CUR);
+  int64_t left = st.st_size - (at > 0 ? at : 0);
+  if (left > INT32_MAX) rterror("read fd: file size beyond the int range");
+  return left > 0 ? static_cast<int32_t>(left) : 0;
 }
 
-// Fills result with the n bytes gathered in buf (buf is taken over or freed).
-static void charresult(Array* result, void* buf, int32_t room, int32_t n) {
-  if (n == 0) {
-    std::free(buf);
-    emptyresult(result, Char);
-    return;
+// A regular file: after the pause, all that fstat then reports from the
+// position on. One read call gives at most 2,147,479,552 bytes, so a file
+// near the int limit takes two; they make one read, with no pause between.
+static void readregular(ReadBuffer* b, int fd) {
+  delay(1);
+  struct stat st;
+  if (::fstat(fd, &st) < 0) return;
+  int32_t want = remaining(fd, st);
+  bufreserve(b, want);
+  while (b->gathered < want) {
+    ssize_t k = ::read(fd, b->bytes + b->gathered, static_cast<std::size_t>(want - b->gathered));
+    if (k <= 0) break;
+    b->gathered += static_cast<int32_t>(k);
   }
-  if (room > n) vectrealloc(&buf, n, Char);
-  result->type = Char;
-  result->storage = Owned;
-  result->value = buf;
-  if (n == 1) {
-    result->rank = 0;
-    result->shape = scalarshape;
-  } else {
-    result->rank = 1;
-    result->shape = vect1(n);
+}
+
+// Once a result holds as many bytes as an array can, one more byte still to
+// come is an error rather than a result cut short; end of file, or nothing
+// pending on a non-blocking descriptor, ends the read.
+static void refusemore(int fd) {
+  char extra;
+  if (::read(fd, &extra, 1) > 0) rterror("read fd: input beyond the int range");
+}
+
+// Anything else: a pause before every read call. Each call asks for the
+// whole size the system reports (else the last chunk), within what a result
+// can hold. A terminal is read once; a pipe, socket or other device until
+// end of file or an error.
+static void readstream(ReadBuffer* b, int fd, int64_t chunk, bool terminal) {
+  for (;;) {
+    delay(1);
+    struct stat st;
+    if (::fstat(fd, &st) < 0) break;
+    int64_t size = reportedsize(fd, st);
+    if (size > 0) chunk = size;
+    if (b->gathered == INT32_MAX) {
+      refusemore(fd);
+      break;
+    }
+    int64_t n = chunk < INT32_MAX - b->gathered ? chunk : INT32_MAX - b->gathered;
+    if (n < 0) n = 0;
+    bufreserve(b, b->gathered + static_cast<int32_t>(n));
+    ssize_t k = ::read(fd, b->bytes + b->gathered, static_cast<std::size_t>(n));
+    if (k > 0) b->gathered += static_cast<int32_t>(k);
+    if (k <= 0 || terminal) break;
   }
 }
 
@@ -171,24 +198,12 @@ void readfd(Array* result, int32_t fd) {
   struct stat st;
   if (::fstat(fd, &st) < 0) rterror("read fd: read fstat failed");
   int64_t chunk = firstchunk(st);
-  bool regular = S_ISREG(st.st_mode);
-  void* buf = nullptr;
-  int32_t room = 0, gathered = 0;
-  for (;;) {
-    delay(1);
-    if (::fstat(fd, &st) < 0) break;
-    // Each call asks for the whole size the system reports (else the last
-    // chunk), but never more than the count a result can hold.
-    int64_t size = reportedsize(fd, st);
-    if (size > 0) chunk = size;
-    int64_t n = chunk < INT32_MAX - gathered ? chunk : INT32_MAX - gathered;
-    if (n < 0) n = 0;
-    reserve(&buf, &room, gathered + static_cast<int32_t>(n));
-    ssize_t k = ::read(fd, static_cast<char*>(buf) + gathered, static_cast<std::size_t>(n));
-    if (k > 0) gathered += static_cast<int32_t>(k);
-    if (k <= 0 || regular || terminal) break;
-  }
-  charresult(result, buf, room, gathered);
+  ReadBuffer b;
+  if (S_ISREG(st.st_mode))
+    readregular(&b, fd);
+  else
+    readstream(&b, fd, chunk, terminal);
+  bufresult(result, &b);
 }
 
 // read by name: a missing file is reported and gives an empty vector.
@@ -286,8 +301,9 @@ void lseek(Array* result, const Array* whence, const Array* fdoffset) {
   int32_t fd = ints(*fdoffset)[0], offset = ints(*fdoffset)[1];
   off_t at = ::lseek(fd, offset, from);
   if (at == -1) rterror("[lseek]: failed");
+  if (at > INT32_MAX) rterror("[lseek]: offset beyond the int range");
   std::fprintf(errstream, "[lseek]: lseek fd %d, position %d from %d \n", fd, offset, from);
-  intresult(result, at < INT32_MAX ? static_cast<int32_t>(at) : INT32_MAX);
+  intresult(result, static_cast<int32_t>(at));
 }
 
 void fcntl(Array* result, const Array* flags, const Array* fds) {

@@ -26,8 +26,9 @@ void open(Array* result, const Array* mode, const Array* name);
 void read(Array* result, const Array* name);
 
 // The reader behind read and pipe: a 10 ms pause before every read call;
-// a terminal or regular file is read with one call, anything else is drained
-// until end of file or an error.
+// a terminal is read with one call, a regular file whole from its position
+// on, anything else is drained until end of file or an error. More bytes
+// than an array can hold (2^31 - 1) stop the program with a run-time error.
 void readfd(Array* result, int32_t fd);
 
 // Writes the value's first n bytes (n its element count) to a descriptor in
@@ -42,7 +43,7 @@ void fwrite(Array* result, const Array* name, const Array* text, const char* mod
 
 // Moves a descriptor's position: whence "b", "c" or "e", right (fd, offset).
 // Every success writes a trace line on the error stream; the result is the
-// new offset.
+// new offset. A new offset beyond the int range is a run-time error.
 void lseek(Array* result, const Array* whence, const Array* fdoffset);
 
 // Sets (or with "-" clears) the append ("a") and non-blocking ("n") status

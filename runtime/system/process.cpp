@@ -5,6 +5,7 @@
 // nothing, which ends the console's key loop) and cut sleeps short.
 #include "runtime/system/process.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,13 +79,62 @@ static void makepipe(int ends[2], const char* message) {
 // Closes a standard descriptor; one that is already closed counts as closed.
 static bool closestd(int fd) { return ::close(fd) == 0 || errno == EBADF; }
 
+// Marks a descriptor close-on-exec, so that no command started later holds it.
+static void closeonexec(int fd, const char* message) {
+  int flags = ::fcntl(fd, F_GETFD);
+  if (flags < 0 || ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC) < 0) rterror(message);
+}
+
+// Closes every descriptor above the standard ones that is marked
+// close-on-exec. A child that runs its command through system does not exec
+// itself but waits while the command runs, so it must close them itself:
+// were it to keep the program's end of another child's pipe open, that child
+// would not see end of file when the program closes its end.
+static void closeexecfds() {
+  DIR* d = ::opendir("/proc/self/fd");
+  if (d == nullptr) return;
+  int own = ::dirfd(d);
+  while (dirent* e = ::readdir(d)) {
+    int fd = std::atoi(e->d_name);
+    if (fd <= 2 || fd == own) continue;
+    int flags = ::fcntl(fd, F_GETFD);
+    if (flags >= 0 && (flags & FD_CLOEXEC) != 0) ::close(fd);
+  }
+  ::closedir(d);
+}
+
+// The largest capacity the system gives a pipe of an ordinary process, from
+// /proc/sys/fs/pipe-max-size (read once); 0 where it cannot be read.
+static int32_t pipemaxsize() {
+  static int32_t size = -1;
+  if (size >= 0) return size;
+  size = 0;
+  FILE* f = std::fopen("/proc/sys/fs/pipe-max-size", "r");
+  if (f == nullptr) return size;
+  long value = 0;
+  if (std::fscanf(f, "%ld", &value) == 1 && value > 0) size = value < INT32_MAX ? static_cast<int32_t>(value) : INT32_MAX;
+  std::fclose(f);
+  return size;
+}
+
+// Gives a pipe the largest capacity the system allows, so that each paused
+// read of it takes all that has piled up meanwhile instead of the default
+// 64 KiB. A refusal (a user past its share of pipe memory) is met by asking
+// for half as much; below the default the pipe keeps what it has.
+static void widenpipe(int fd) {
+  for (int32_t size = pipemaxsize(); size > 65536; size /= 2)
+    if (::fcntl(fd, F_SETPIPE_SZ, size) >= 0) return;
+}
+
 // The feeder: writes the input into the command's standard input, in pieces
 // of at most 1024 bytes, and ends.
 [[noreturn]] static void feed(const int out[2], const int back[2], const char* bytes, int32_t n) {
   if (::close(out[0]) < 0 || ::close(back[0]) < 0 || ::close(back[1]) < 0 || !closestd(0) || !closestd(1))
     rterror("pipe: pipe (write) close failed");
-  for (int32_t at = 0; at < n; at += 1024) {
-    int32_t piece = n - at < 1024 ? n - at : 1024;
+  // The position is counted in 64 bits: after the last piece of an input
+  // within 1024 bytes of the int limit, a 32-bit count would step past it.
+  for (int64_t at = 0; at < n; at += 1024) {
+    int64_t piece = n - at < 1024 ? n - at : 1024;
     ssize_t written = ::write(out[1], bytes + at, static_cast<std::size_t>(piece));
     (void)written;  // each piece counts as written in full
   }
@@ -97,6 +147,7 @@ static bool closestd(int fd) { return ::close(fd) == 0 || errno == EBADF; }
 // command and ends.
 [[noreturn]] static void runcommand(const int out[2], const int back[2], const char* command,
                                     const char* bytes, int32_t n) {
+  closeexecfds();
   if (forkretry() == 0) feed(out, back, bytes, n);
   if (!closestd(0)) rterror("pipe: pipe (cmd in 0) close failed");
   if (::dup2(out[0], 0) < 0) rterror("pipe: pipeout dup failed");
@@ -117,6 +168,7 @@ void pipe(Array* result, const Array* command, const Array* input) {
   int out[2], back[2];
   makepipe(out, "pipe: pipeout create failed");
   makepipe(back, "pipe: pipeback create failed");
+  widenpipe(back[0]);
   pid_t runner = forkretry();
   if (runner == 0) runcommand(out, back, text.str(), static_cast<const char*>(input->value), n);
   keepchild(runner);
@@ -189,6 +241,7 @@ static int32_t selectentries(const Array& sel, Entry* entries) {
     if (::close(theirs) < 0)
       std::fprintf(errstream, e.input ? "[spawn] close pipe (s:i) failed \n" : "[spawn] close pipe (s:o) failed \n");
   }
+  closeexecfds();
   int status = std::system(command);
   (void)status;
   ::_exit(1);
@@ -222,6 +275,7 @@ void spawn(Array* result, const Array* selection, const Array* command) {
     const Entry& e = entries[i];
     int mine = e.input ? pipes[i][1] : pipes[i][0], theirs = e.input ? pipes[i][0] : pipes[i][1];
     if (e.nonblocking) nonblocking(mine);
+    closeonexec(mine, "[spawn]: fcntl close-on-exec failed");
     if (::close(theirs) < 0)
       std::fprintf(errstream, e.input ? "[spawn] close pipe (c:o) failed \n" : "[spawn] close pipe (c:i) failed \n");
     ends[i] = mine;

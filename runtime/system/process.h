@@ -21,6 +21,9 @@ void pipe(Array* result, const Array* command, const Array* input);
 // "00ib01ob02ob03ib...10ob", at most 11) or 4 characters per entry: two
 // digits for the child's descriptor, "i" for its input (anything else: its
 // output), "n" for a non-blocking program end (anything else: blocking).
+// The program's ends are close-on-exec, and a child of pipe or spawn closes
+// such ends before its command runs, so that no child started later holds
+// them open: closing an input end gives this child end of file at once.
 void spawn(Array* result, const Array* selection, const Array* command);
 
 // Collects the children that pipe and spawn started and that have finished,

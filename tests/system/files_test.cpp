@@ -5,9 +5,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <utility>
 
 #include "runtime/core/globals.h"
 #include "runtime/system/sysargs.h"
@@ -31,6 +35,52 @@ int openwith(const std::string& mode, const std::string& path) {
   EXPECT_EQ(r->type, rt::Int);
   EXPECT_EQ(r->rank, 0);
   return static_cast<int>(r.first());
+}
+
+// Sizes around the int limit: a sparse file of 3 GiB holds more bytes than
+// an array can, and costs nothing to make.
+constexpr off_t threegib = off_t{3} << 30;
+constexpr off_t intmax = INT32_MAX;
+
+// A sparse file of `size` bytes with the given texts at their offsets, open
+// for reading and writing and already unlinked, so that it goes away with its
+// descriptor however the test ends. It is made in /dev/shm where there is
+// one: there the unwritten parts read as zeros without being stored.
+int sparsefile(off_t size, const std::vector<std::pair<off_t, std::string>>& marks) {
+  char name[] = "/dev/shm/zelvo-test-XXXXXX";
+  int fd = mkstemp(name);
+  if (fd < 0) {
+    std::strcpy(name, "/tmp/zelvo-test-XXXXXX");
+    fd = mkstemp(name);
+  }
+  unlink(name);
+  EXPECT_EQ(ftruncate(fd, size), 0);
+  for (auto& [at, text] : marks) EXPECT_EQ(pwrite(fd, text.data(), text.size(), at), static_cast<ssize_t>(text.size()));
+  return fd;
+}
+
+// The read end of a pipe into which a child writes `bytes` bytes 'z' and
+// ends (its pid in *writer). The pipe is as large as the system allows, up
+// to 128 MiB, so that the paused reads gather 2 GiB in as few calls as they
+// can (64 KiB each would take minutes).
+int bigstream(int64_t bytes, pid_t* writer) {
+  int ends[2];
+  if (::pipe(ends) != 0) return -1;
+  for (int size = 128 << 20; size > 65536 && fcntl(ends[0], F_SETPIPE_SZ, size) < 0; size /= 2) {
+  }
+  *writer = fork();
+  if (*writer == 0) {
+    static char block[1 << 20];
+    std::memset(block, 'z', sizeof block);
+    for (int64_t left = bytes; left > 0;) {
+      ssize_t k = ::write(ends[1], block, static_cast<std::size_t>(std::min<int64_t>(left, sizeof block)));
+      if (k <= 0) _exit(1);
+      left -= k;
+    }
+    _exit(0);
+  }
+  ::close(ends[1]);
+  return ends[0];
 }
 
 TEST(Open, ModeLetters) {
@@ -256,6 +306,40 @@ TEST(ReadDeathTest, Refusals) {
   EXPECT_RTERROR(rt::read(&r, &empty), "^" RTMSG("\\[read\\]: no file descriptor") "$");
 }
 
+// A regular file is read whole up to the int limit, which takes two read
+// calls (one gives at most 2,147,479,552 bytes), and refused beyond it rather
+// than cut short: by name (3 GiB) and from a position 2^31 bytes before its end.
+TEST(ReadDeathTest, FilesUpToTheIntLimitComeWholeAndLargerOnesAreRefused) {
+  off_t start = threegib - intmax, seam = start + 2147479552;
+  int fd = sparsefile(threegib, {{start, "head"}, {seam - 2, "seam"}, {threegib - 4, "tail"}});
+  Val name = Val::chars("/proc/self/fd/" + std::to_string(fd)), d = Val::intscalar(fd), r;
+  EXPECT_RTERROR(rt::read(&r, &name), "^" RTMSG("read fd: file size beyond the int range") "$");
+  ASSERT_EQ(::lseek(fd, start - 1, SEEK_SET), start - 1);
+  EXPECT_RTERROR(rt::read(&r, &d), "^" RTMSG("read fd: file size beyond the int range") "$");
+  ASSERT_EQ(::lseek(fd, start, SEEK_SET), start);
+  rt::read(&r, &d);
+  ASSERT_EQ(r.count(), INT32_MAX);
+  const char* bytes = rt::chars(*r);
+  EXPECT_EQ(std::string(bytes, 4), "head");
+  EXPECT_EQ(std::string(bytes + (seam - 2 - start), 4), "seam");
+  EXPECT_EQ(std::string(bytes + intmax - 4, 4), "tail");
+  ::close(fd);
+}
+
+// A stream longer than an array can hold is refused rather than cut short.
+// Without the privilege for pipes above 1 MiB this takes some 2,000 paused
+// reads: about 25 seconds.
+TEST(ReadDeathTest, StreamsLongerThanTheIntLimitAreRefused) {
+  pid_t writer;
+  EXPECT_RTERROR(
+      {
+        Val d = Val::intscalar(bigstream(intmax + 1, &writer));
+        Val r;
+        rt::read(&r, &d);
+      },
+      "^" RTMSG("read fd: input beyond the int range") "$");
+}
+
 TEST(Write, ToDescriptors) {
   TempDir dir;
   int fd = ::open((dir / "w").c_str(), O_RDWR | O_CREAT, 0600);
@@ -372,6 +456,27 @@ TEST(LseekDeathTest, Refusals) {
   EXPECT_RTERROR(rt::lseek(&r, &b, &pair), "^" RTMSG("\\[lseek\\]: failed") "$");  // a pipe cannot seek
   ::close(ends[0]);
   ::close(ends[1]);
+}
+
+// A position past the int range is refused rather than given as 2^31 - 1;
+// the last one an int holds is still given, from either end.
+TEST(LseekDeathTest, PositionsBeyondTheIntRangeAreRefused) {
+  int fd = sparsefile(threegib, {});
+  int32_t fromend = static_cast<int32_t>(intmax - threegib);  // the end, back to 2^31 - 1
+  struct Case { const char* whence; int32_t offset; bool fits; } cases[] = {
+      {"b", INT32_MAX, true}, {"c", 1, false}, {"e", fromend, true}, {"e", fromend + 1, false}, {"e", 0, false},
+  };
+  for (auto c : cases) {
+    Val w = Val::chars(c.whence), right = Val::ints({fd, c.offset}), r;
+    if (c.fits) {
+      Capture streams;
+      rt::lseek(&r, &w, &right);
+      EXPECT_EQ(r.first(), INT32_MAX) << c.whence << c.offset;
+    } else {
+      EXPECT_RTERROR(rt::lseek(&r, &w, &right), "^" RTMSG("\\[lseek\\]: offset beyond the int range") "$");
+    }
+  }
+  ::close(fd);
 }
 
 TEST(Fcntl, SetsAndClearsFlags) {

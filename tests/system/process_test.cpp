@@ -105,6 +105,13 @@ TEST(Pipe, WorksAfterTheStandardInputWasClosed) {
   EXPECT_EQ(child.err, "");
 }
 
+// The largest input an array can hold is fed whole, and no more: the
+// piece after the last one lies past the int range.
+TEST(Pipe, FeedsTheLargestInputWhole) {
+  Val input = Val::matrix(1, INT32_MAX, rt::Char);
+  EXPECT_EQ(piped("wc -c", input), "2147483647\n");
+}
+
 TEST(PipeDeathTest, NonCharacterCommand) {
   Val number = Val::intscalar(1), input = Val::chars(""), r;
   EXPECT_RTERROR(rt::pipe(&r, &number, &input), "^" RTMSG("\\[pipe\\]: bad command type") "$");
@@ -195,6 +202,33 @@ TEST(SpawnDeathTest, SelectionRefusals) {
     EXPECT_RTERROR(rt::spawn(&r, &c.sel, &cmd), std::string("^apl run-time error: \n") + c.error + "\n$");
   Val two = Val::intscalar(2), number = Val::intscalar(1);
   EXPECT_RTERROR(rt::spawn(&r, &two, &number), "^" RTMSG("\\[spawn\\]: bad command type") "$");
+}
+
+// A long-running child started while another child's pipes are open does
+// not hold them: closing the program's end still gives the first child end
+// of file at once, however the second one was started: the child of spawn
+// waits in system while its command runs, the feeder of pipe waits while a
+// command in the background holds its input unread (through a copy, since
+// the input of a background command is otherwise /dev/null), and shell
+// leaves its command running.
+TEST(Children, ALaterChildDoesNotHoldAnEarlierChildsPipe) {
+  struct Case { std::string how, command; } cases[] = {
+      {"spawn", "sleep 3"}, {"pipe", "exec 3<&0; sleep 3 <&3 >/dev/null &"}, {"shell", "sleep 3 &"}};
+  for (auto& c : cases) {
+    Val two = Val::intscalar(2), cat = Val::chars("cat"), ends;
+    rt::spawn(&ends, &two, &cat);
+    std::vector<int32_t> e = ends.list();
+    Val none = Val::intscalar(0), sleeper = Val::chars(c.command), input = Val::chars(std::string(100000, 'i')), r;
+    if (c.how == "spawn") rt::spawn(&r, &none, &sleeper);
+    if (c.how == "pipe") rt::pipe(&r, &sleeper, &input);
+    if (c.how == "shell") rt::sysvar(rt::Shell, &r, &none, &sleeper);
+    put(e[0], "fed");
+    closefds({e[0]});
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(take(e[1]), "fed") << c.how;
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 1.5) << c.how;
+    closefds({e[1]});
+  }
 }
 
 // Finished children are collected by the runtime's next call, and only the
