@@ -79,18 +79,21 @@ std::vector<std::string> batches(const uint8_t* data, size_t size) {
     }
   }
   // The loop reads on until an escape has three characters, and until a
-  // character split between reads is whole.
+  // character split between reads is whole; a last batch that it would read
+  // on after waits for keys that never come, and is left out.
+  auto incomplete = [](const std::string& b) {
+    return b[0] == 27 ? b.size() <= 2
+                      : b[0] != 8 && b[0] != 127 && zelvo::unfinished(zelvo::Temp(zelvo::charvec(b)));
+  };
   for (size_t i = 0; i + 1 < out.size();) {
-    bool shortescape = out[i][0] == 27 && out[i].size() <= 2;
-    bool split = out[i][0] != 27 && out[i][0] != 8 && out[i][0] != 127 &&
-                 zelvo::unfinished(zelvo::Temp(zelvo::charvec(out[i])));
-    if (shortescape || split) {
+    if (incomplete(out[i])) {
       out[i] += out[i + 1];
       out.erase(out.begin() + static_cast<std::ptrdiff_t>(i) + 1);
     } else {
       ++i;
     }
   }
+  if (!out.empty() && incomplete(out.back())) out.pop_back();
   return out;
 }
 
