@@ -112,7 +112,11 @@ bool consumed(int slave, int n) {
 }  // namespace
 
 KeyChild::KeyChild(Kind kind) : kind_(kind) {
-  if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) return;
+  // The size of the console's window, which the loop asks for at every key.
+  winsize size{};
+  size.ws_col = 46;
+  size.ws_row = 7;
+  if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) return;
   termios t;
   tcgetattr(slave_, &t);
   cfmakeraw(&t);  // as the console sets its terminal: raw, no echo
