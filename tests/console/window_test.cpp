@@ -272,6 +272,7 @@ class Program {
       if (p.revents == 0) continue;
       char buf[512];
       ssize_t k = read(out_, buf, sizeof buf);
+      eof_ = k == 0;
       if (k <= 0) break;
       got_.append(buf, static_cast<std::size_t>(k));
     }
@@ -296,23 +297,15 @@ class Program {
 
   // Whether standard output has reached its end (within the patience).
   bool ended() {
-    auto deadline = Clock::now() + patience;
-    pollfd p{out_, POLLIN, 0};
-    while (Clock::now() < deadline && poll(&p, 1, 50) >= 0) {
-      if (p.revents == 0) continue;
-      char buf[512];
-      ssize_t k = read(out_, buf, sizeof buf);
-      if (k == 0) return true;
-      if (k < 0) return false;
-      got_.append(buf, static_cast<std::size_t>(k));
-    }
-    return false;
+    output(std::string::npos);
+    return eof_;
   }
 
  private:
   pid_t pid_ = -1;
   int out_ = -1;
   std::string got_;
+  bool eof_ = false;
 };
 
 // Makes this process the subreaper of its descendants for one test, so that
@@ -438,13 +431,6 @@ class Window : public ::testing::Test {
     EXPECT_TRUE(stat(shot.c_str(), &st) == 0 && st.st_size > 0) << "no screenshot in " << shot;
   }
 
-  // The whole window as one text, for a readable failure.
-  static std::string joined(const std::vector<std::string>& rows) {
-    std::string text = "\n";
-    for (const std::string& r : rows) text += "|" + r + "|\n";
-    return text;
-  }
-
   // Types "quit", and the program ends with status 0, nothing on standard
   // error and nothing of its group left behind.
   void quit() {
@@ -510,23 +496,23 @@ TEST_F(Window, LongLinesShowWhatIsSent) {
   ASSERT_NO_FATAL_FAILURE(keys("Left", 20));
   ASSERT_NO_FATAL_FAILURE(step("type", "XY", 2));
   std::string edited = "echo the quick brown fox jumps oveXYr the lazy dog twice";
-  EXPECT_EQ(screen(), transcript(46, edited)) << joined(screen());
+  EXPECT_EQ(screen(), transcript(46, edited));
   ASSERT_NO_FATAL_FAILURE(screenshot());  // the picture in the README
   ASSERT_NO_FATAL_FAILURE(keys("Left", 30));  // back to the first row, then Return
   ASSERT_NO_FATAL_FAILURE(complete(edited));
   const std::string full(39, 'f');  // fills its row with the prompt
   ASSERT_NO_FATAL_FAILURE(step("type", full, 39));
-  EXPECT_EQ(screen(), transcript(46, full)) << joined(screen());
+  EXPECT_EQ(screen(), transcript(46, full));
   ASSERT_NO_FATAL_FAILURE(complete(full));
   ASSERT_NO_FATAL_FAILURE(step("type", "ls", 2));
   ASSERT_NO_FATAL_FAILURE(complete("ls"));
   // Up: ls; Up: the full line over it; Up: the long one over that.
   ASSERT_NO_FATAL_FAILURE(keys("Up", 3));
-  EXPECT_EQ(screen(), transcript(46, edited)) << joined(screen());
+  EXPECT_EQ(screen(), transcript(46, edited));
   ASSERT_NO_FATAL_FAILURE(complete(edited));
   // Up: the long line again; Up: ls over it.
   ASSERT_NO_FATAL_FAILURE(keys("Up", 2));
-  EXPECT_EQ(screen(), transcript(46, "ls")) << joined(screen());
+  EXPECT_EQ(screen(), transcript(46, "ls"));
   ASSERT_NO_FATAL_FAILURE(complete("ls"));
   quit();
 }
@@ -542,7 +528,7 @@ TEST_F(Window, Utf8CharactersAreEditedWhole) {
   ASSERT_NO_FATAL_FAILURE(step("type", "日本語 x", 11, 150));
   ASSERT_NO_FATAL_FAILURE(keys("Left", 3));
   ASSERT_NO_FATAL_FAILURE(step("type", "Z", 1));
-  EXPECT_EQ(screen(), transcript(46, "日本Z語 x")) << joined(screen());
+  EXPECT_EQ(screen(), transcript(46, "日本Z語 x"));
   ASSERT_NO_FATAL_FAILURE(complete("日本Z語 x"));
   quit();
 }
@@ -557,7 +543,7 @@ TEST_F(Window, FollowsAWidenedWindow) {
   ASSERT_NO_FATAL_FAILURE(keys("Left", 5));
   ASSERT_NO_FATAL_FAILURE(step("type", "X", 1));
   std::string edited = line.substr(0, line.size() - 5) + "X" + line.substr(line.size() - 5);
-  EXPECT_EQ(screen(), transcript(100, edited)) << joined(screen());
+  EXPECT_EQ(screen(), transcript(100, edited));
   ASSERT_NO_FATAL_FAILURE(complete(edited));
   // A line over two rows of the new width, mended on its first row.
   std::string longer = edited + " " + edited;
@@ -565,7 +551,7 @@ TEST_F(Window, FollowsAWidenedWindow) {
   ASSERT_NO_FATAL_FAILURE(keys("Left", 60));
   ASSERT_NO_FATAL_FAILURE(step("type", "Y", 1));
   longer.insert(longer.size() - 60, "Y");
-  EXPECT_EQ(screen(), transcript(100, longer)) << joined(screen());
+  EXPECT_EQ(screen(), transcript(100, longer));
   ASSERT_NO_FATAL_FAILURE(complete(longer));
   quit();
 }
