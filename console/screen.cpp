@@ -29,9 +29,12 @@ const char carets[] = "^@^A^B^C^D^E^F^G^H^I^J^K^L^M^N^O^P^Q^R^S^T^U^V^W^X^Y^Z^[^
 // One character of a text: where it starts, its bytes (zero-width
 // characters after it included), its columns, and the picture of its first
 // character (the bytes themselves, a caret pair or U+FFFD); the zero-width
-// characters after it show as themselves.
+// characters after it show as themselves. A picture is one character of the
+// terminal's, or for a caret pair two of a column each, which a row's end
+// can part.
 struct Glyph {
   int32_t start = 0, bytes = 0, base = 0, cols = 0;
+  int32_t cell = 0;  // the columns of each of the terminal's characters in the picture
   bool merges = false;  // a byte that is no character: a neighbour could make it one
   std::string_view picture;
 };
@@ -91,6 +94,7 @@ Glyph single(std::string_view s, int32_t at) {
   if (b < 0x20 || b == 0x7F) {
     g.bytes = 1;
     g.cols = 2;
+    g.cell = 1;
     g.picture = caret(b);
     return g;
   }
@@ -98,7 +102,7 @@ Glyph single(std::string_view s, int32_t at) {
   int32_t n = utf8 ? sequence(s.substr(static_cast<std::size_t>(at)), &cp) : 1;
   if (n <= 0) {  // no character: one byte, shown as U+FFFD
     g.bytes = 1;
-    g.cols = 1;
+    g.cols = g.cell = 1;
     g.merges = true;
     g.picture = replacement;
     return g;
@@ -106,15 +110,15 @@ Glyph single(std::string_view s, int32_t at) {
   g.bytes = g.base = n;
   g.picture = s.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(n));
   if (b < 0x80 || !utf8) {
-    g.cols = 1;
+    g.cols = g.cell = 1;
     return g;
   }
   int w = wcwidth(static_cast<wchar_t>(cp));
   if (w < 0) {  // a character the screen has no picture for
-    g.cols = 1;
+    g.cols = g.cell = 1;
     g.picture = replacement;
   } else {
-    g.cols = w;
+    g.cols = g.cell = w;
   }
   return g;
 }
@@ -158,17 +162,19 @@ struct Pos {
   bool operator==(const Pos&) const = default;
 };
 
-// Where a character of w columns starts when the one before ends at p: on
-// the next row if it does not fit in this one.
-Pos startof(Pos p, int32_t w, int32_t width) {
-  if (width > 0 && p.col + std::max(w, 1) > width) return {p.row + 1, 0};
+// Where g starts when the character before it ends at p: on the next row
+// if its first character does not fit in this one.
+Pos startof(Pos p, const Glyph& g, int32_t width) {
+  if (width > 0 && p.col + std::max(g.cell, 1) > width) return {p.row + 1, 0};
   return p;
 }
 
-// p after a character of w columns.
-Pos past(Pos p, int32_t w, int32_t width) {
-  if (w > 0) p = startof(p, w, width);
-  p.col += w;
+// p after g, each of its characters placed in turn.
+Pos past(Pos p, const Glyph& g, int32_t width) {
+  for (int32_t done = 0; done < g.cols; done += g.cell) {
+    p = startof(p, g, width);
+    p.col += g.cell;
+  }
   return p;
 }
 
@@ -203,16 +209,16 @@ void redraw(KeyState& k, int32_t width) {
   bool placed = false;
   std::string_view prompt = textof(k.Prompt.get()), line = textof(k.Line.get());
   for (const Glyph& g : glyphs(prompt)) {
-    end = past(end, g.cols, width);
+    end = past(end, g, width);
     draw(out, prompt, g);
   }
   int32_t at = num(k.CurP);
   for (const Glyph& g : glyphs(line)) {
     if (!placed && g.start >= at) {
-      cursor = startof(end, g.cols, width);
+      cursor = startof(end, g, width);
       placed = true;
     }
-    end = past(end, g.cols, width);
+    end = past(end, g, width);
     draw(out, line, g);
   }
   if (!placed) cursor = beyond(end, width);
@@ -274,7 +280,7 @@ int32_t termwidth(const rt::Array& tty) {
 void atprompt(KeyState& k) {
   int32_t width = termwidth(k.XTtty.get());
   Pos end;
-  for (const Glyph& g : glyphs(textof(k.Prompt.get()))) end = past(end, g.cols, width);
+  for (const Glyph& g : glyphs(textof(k.Prompt.get()))) end = past(end, g, width);
   Pos cursor = beyond(end, width);
   if (cursor.row > end.row) show(k, Temp(charvec("\r\n")));  // a prompt that fills its row
   k.CurRow.set(intscalar(cursor.row));
