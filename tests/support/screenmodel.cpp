@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cwchar>
+#include <map>
 
 namespace zelvotest {
 
@@ -33,17 +34,51 @@ void appendutf8(std::string& out, uint32_t c) {
 }
 
 // The character at the start of s as the C library reads it: its length in
-// bytes (0 when the bytes are no character) and its code point.
+// bytes (0 when the bytes are no character) and its code point. The C
+// library also reads the old forms of code points beyond Unicode's last,
+// U+10FFFF; those are no characters.
 std::size_t character(std::string_view s, wchar_t* wc) {
   std::mbstate_t state{};
   std::size_t n = std::mbrtowc(wc, s.data(), s.size(), &state);
-  return n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2) ? 0 : n;
+  if (n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2)) return 0;
+  return static_cast<unsigned long>(*wc) > 0x10FFFF ? 0 : n;
 }
 
 VTermScreenCell cellat(VTermScreen* screen, int row, int col) {
   VTermScreenCell cell{};
   vterm_screen_get_cell(screen, VTermPos{row, col}, &cell);
   return cell;
+}
+
+// Whether the C library and the terminal emulator library give every
+// character of text the same width. They follow different editions of
+// Unicode, and where they differ the console (which follows the C library)
+// and the model cannot agree; real terminals differ there too.
+bool widthsagree(std::string_view text) {
+  static VTerm* scratch = [] {
+    VTerm* vt = vterm_new(1, 20);
+    vterm_set_utf8(vt, 1);
+    vterm_screen_reset(vterm_obtain_screen(vt), 1);
+    return vt;
+  }();
+  static std::map<wchar_t, int> widths;
+  for (std::size_t i = 0; i < text.size();) {
+    wchar_t wc = 0;
+    std::size_t n = static_cast<unsigned char>(text[i]) < 0x80 ? 0 : character(text.substr(i), &wc);
+    if (n > 0 && wcwidth(wc) >= 0) {
+      auto known = widths.find(wc);
+      if (known == widths.end()) {
+        std::string probe = "\r\033[Ka" + std::string(text.substr(i, n)) + "b";
+        vterm_input_write(scratch, probe.data(), probe.size());
+        VTermPos pos;
+        vterm_state_get_cursorpos(vterm_obtain_state(scratch), &pos);
+        known = widths.emplace(wc, pos.col - 2).first;
+      }
+      if (known->second != wcwidth(wc)) return false;
+    }
+    i += n > 0 ? n : 1;
+  }
+  return true;
 }
 
 }  // namespace
@@ -134,6 +169,7 @@ std::string Transcript::differs(const ScreenModel& screen, const std::string& li
     want_ = std::make_unique<ScreenModel>(rows_, width_);
     probe_ = std::make_unique<ScreenModel>(rows_, width_);
   }
+  if (!widthsagree(text_) || !widthsagree(line)) return "";  // nothing to hold it against
   ScreenModel& want = *want_;
   want.reset();
   want.feed(text_ + prompt_ + pictured(line));

@@ -61,7 +61,8 @@ class Transcript {
   void sent(const std::string& line) { text_ += prompt_ + pictured(line) + "\r\n"; }
 
   // How `screen` differs from the transcript with `line` being edited; ""
-  // when it shows exactly that.
+  // when it shows exactly that, or when the transcript holds a character
+  // whose width the C library and the emulator library do not agree on.
   std::string differs(const ScreenModel& screen, const std::string& line, int curp);
 
  private:
