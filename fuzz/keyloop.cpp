@@ -22,6 +22,8 @@
 // characters, or a batch that ends inside a UTF-8 sequence, is typed
 // together with the batch after it: the loop reads on for the rest without
 // handing a batch back, and appends what it reads, so that is the same batch.
+// Typing stops before a batch longer than one read of the terminal (80
+// bytes) and leaves out a last batch that the loop would read on after.
 #include <fcntl.h>
 #include <sanitizer/common_interface_defs.h>
 #include <time.h>
@@ -93,6 +95,10 @@ std::vector<std::string> batches(const uint8_t* data, size_t size) {
       ++i;
     }
   }
+  // The loop reads at most 80 bytes at a time: a longer batch would be read
+  // as two, and what comes after it is not typed.
+  auto longer = std::find_if(out.begin(), out.end(), [](const std::string& b) { return b.size() > 80; });
+  out.erase(longer, out.end());
   if (!out.empty() && incomplete(out.back())) out.pop_back();
   return out;
 }

@@ -30,8 +30,9 @@ class KeyScreen {
   KeyScreen& operator=(const KeyScreen&) = delete;
 
   // Runs the loop over the batches, calling `each` after every batch too.
-  // Each batch must be whole: the loop would wait on for the rest of an
-  // escape sequence or of a character split at its end.
+  // Each batch must be whole (the loop would wait on for the rest of an
+  // escape sequence or of a character split at its end) and fit in one
+  // read of the terminal, 80 bytes.
   // Standard output is taken while the loop runs (it tells which lines were
   // handed on) and given back after. Gives the first difference between the
   // screen and the transcript, "" when there was none.
