@@ -24,8 +24,12 @@ namespace {
 // on the screen (it resets the character attributes).
 const std::string sentinel = "\033[0m";
 
+// Where a broken run is reported: standard error as it was when the first
+// KeyScreen was made (a fuzz target sends it elsewhere while the loop runs).
+int reportfd = -1;
+
 [[noreturn]] void broken(const char* what) {
-  std::fprintf(stderr, "KeyScreen: %s\n", what);
+  dprintf(reportfd >= 0 ? reportfd : 2, "KeyScreen: %s\n", what);
   std::abort();
 }
 
@@ -35,6 +39,7 @@ std::string textof(const rt::Array& a) {
 }  // namespace
 
 KeyScreen::KeyScreen(int width, int rows) : screen_(rows, width), transcript_(width, "zelvo: ", rows) {
+  if (reportfd < 0) reportfd = dup(2);
   winsize size{};
   size.ws_col = static_cast<unsigned short>(width);
   size.ws_row = static_cast<unsigned short>(rows);
