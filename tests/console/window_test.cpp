@@ -42,8 +42,8 @@ const char* const title = "Zelvo: Keyboard Commands";
 
 void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-// Whether an executable of this name is on the PATH.
-bool onpath(const std::string& name) {
+// The path of the first executable of this name on the PATH, or "".
+std::string onpath(const std::string& name) {
   const char* path = std::getenv("PATH");
   std::string dirs = path ? path : "";
   std::size_t start = 0;
@@ -51,10 +51,10 @@ bool onpath(const std::string& name) {
     std::size_t end = dirs.find(':', start);
     if (end == std::string::npos) end = dirs.size();
     std::string file = dirs.substr(start, end - start) + "/" + name;
-    if (access(file.c_str(), X_OK) == 0) return true;
+    if (access(file.c_str(), X_OK) == 0) return file;
     start = end + 1;
   }
-  return false;
+  return "";
 }
 
 // Runs a command with DISPLAY set and gives its exit status (-1 if it had
@@ -317,25 +317,18 @@ class Subreaper {
   ~Subreaper() { prctl(PR_SET_CHILD_SUBREAPER, 0); }
 };
 
-// The real emulator's path, found before the wrapper goes first on the PATH.
-std::string realxterm() {
-  std::string out;
-  run(":0", {"sh", "-c", "command -v xterm"}, &out);
-  return out.substr(0, out.find('\n'));
-}
-
 // A session: the program in a window of its own on a display of its own,
 // the window found and focused, the program waiting for keys.
 class Window : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* tool : {"Xvfb", "xterm", "xdotool"})
-      if (!onpath(tool)) GTEST_SKIP() << tool << " is not installed";
+      if (onpath(tool).empty()) GTEST_SKIP() << tool << " is not installed";
     std::string why;
     ASSERT_TRUE(display_.start(dir_ / "xvfb.log", &why)) << why;
     x_ = display_.name();
     mkdir((dir_ / "bin").c_str(), 0755);
-    zelvotest::writefile(dir_ / "bin/xterm", "#!/bin/sh\nexec " + realxterm() +
+    zelvotest::writefile(dir_ / "bin/xterm", "#!/bin/sh\nexec " + onpath("xterm") +
                                                  " -xrm '*VT100.translations: #override <Key>F12: print-immediate()'"
                                                  " -xrm '*printFileImmediate: " + (dir_ / "screen") + "'"
                                                  " -xrm '*printAttributes: 0' \"$@\"\n");
@@ -422,7 +415,7 @@ class Window : public ::testing::Test {
   // Saves a picture of the window as window.png in the build folder (when
   // the X tools for it are there).
   void screenshot() {
-    if (!onpath("xwd") || !onpath("convert")) return;
+    if (onpath("xwd").empty() || onpath("convert").empty()) return;
     pause(300);  // the emulator draws what the program wrote last
     std::string shot = ZELVO_BINARY_DIR "/window.png";
     std::string command = "xwd -silent -id " + window_ + " | convert xwd:- '" + shot + "'";
