@@ -15,9 +15,6 @@ namespace zelvo {
 namespace {
 const char cr = '\r';
 
-// Reads an integer variable.
-int32_t num(const Var& v) { return firstint(v.get()); }
-
 // Whether the character variable v holds c.
 bool is(const Var& v, char c) { return firstint(Temp(dyadic(rt::OpEqual, v.get(), Temp(charscalar(c))))) != 0; }
 
@@ -57,6 +54,8 @@ void replaceline(KeyState& k, const rt::Array& old) {
   showedit(k, old, part);
 }
 }  // namespace
+
+int32_t num(const Var& v) { return firstint(v.get()); }
 
 void setconstants(KeyState& k) {
   k.NhMax.set(intscalar(100));

@@ -38,6 +38,9 @@ struct KeyState {
 // reads the locale's codeset for the screen.
 void setconstants(KeyState& k);
 
+// The value of an integer variable of the loop.
+int32_t num(const Var& v);
+
 // Writes text to the terminal; the byte count is discarded.
 void show(KeyState& k, const rt::Array& text);
 

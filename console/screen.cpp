@@ -185,8 +185,6 @@ Pos beyond(Pos p, int32_t width) { return width > 0 && p.col >= width ? Pos{p.ro
 // The command ESC "[" n letter.
 std::string csi(int32_t n, char letter) { return "\033[" + std::to_string(n) + letter; }
 
-int32_t num(const Var& v) { return firstint(v.get()); }
-
 // Whether text, after the prompt, fits in the prompt's row with the cursor
 // after it, and is made of characters that show the same wherever they
 // stand (so that the actions' own bytes show it right).
