@@ -190,9 +190,12 @@ std::string csi(int32_t n, char letter) { return "\033[" + std::to_string(n) + l
 // stand (so that the actions' own bytes show it right).
 bool inrow(const KeyState& k, const rt::Array& text, int32_t width) {
   std::vector<Glyph> gs = glyphs(textof(text));
+  // A zero-width character written apart from the character it goes with
+  // (after a cursor command, or at the line's start) lands on whichever
+  // character the emulator picks: xterm takes the one left of the cursor,
+  // others only the one printed last. Lines holding one are drawn whole.
   for (const Glyph& g : gs)
-    if (g.merges) return false;
-  if (!gs.empty() && gs.front().cols == 0) return false;  // would mark the prompt's last column
+    if (g.merges || g.bytes > g.base || g.cols == 0) return false;
   return width == 0 || sumcols(glyphs(textof(k.Prompt.get()))) + sumcols(gs) < width;
 }
 
