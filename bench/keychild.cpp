@@ -136,7 +136,9 @@ KeyChild::KeyChild(Kind kind) : kind_(kind) {
   // The terminal's answer to an identification request, as the window sends it first.
   static const char hello[] = "\033[?1;2c";
   const int n = sizeof hello - 1;
-  ok_ = take(master_, promptlength, 5000) && write(master_, hello, n) == n && consumed(slave_, n);
+  // The console turns bracketed paste on before its prompt.
+  std::size_t first = promptlength + (kind == Console ? sizeof "\033[?2004h" - 1 : 0);
+  ok_ = take(master_, first, 5000) && write(master_, hello, n) == n && consumed(slave_, n);
 }
 
 KeyChild::~KeyChild() {

@@ -391,6 +391,11 @@ rt::Array charvec(std::string_view s) {
   return a;
 }
 
+std::string_view textof(const rt::Array& a) {
+  testchar(a);
+  return {rt::chars(a), static_cast<std::size_t>(rt::elemcount(a.rank, a.shape))};
+}
+
 rt::Array intscalar(int32_t v) {
   rt::Array a = fresh(rt::Int, 0, rt::scalarshape);
   rt::ints(a)[0] = v;

@@ -22,6 +22,9 @@ namespace zelvo {
 
 // A character vector holding the bytes of s (any bytes, NUL included).
 rt::Array charvec(std::string_view s);
+// The bytes of a character value (others stop with "type error"), in
+// place: valid while a is unchanged.
+std::string_view textof(const rt::Array& a);
 // A fresh integer scalar.
 rt::Array intscalar(int32_t v);
 // A fresh character scalar.

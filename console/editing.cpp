@@ -5,6 +5,7 @@
 
 #include "console/arrays.h"
 #include "console/globals.h"
+#include "console/chars.h"
 #include "console/screen.h"
 #include "console/text.h"
 #include "runtime/scalar/opcodes.h"
@@ -55,8 +56,6 @@ void replaceline(KeyState& k, const rt::Array& old) {
 }
 }  // namespace
 
-int32_t num(const Var& v) { return firstint(v.get()); }
-
 void setconstants(KeyState& k) {
   k.NhMax.set(intscalar(100));
   k.Bs.set(charscalar(8));
@@ -69,19 +68,12 @@ void setconstants(KeyState& k) {
   readcodeset();
 }
 
-void show(KeyState& k, const rt::Array& text) {
-  rt::Array count;
-  rt::descclear(&count);
-  rt::write(&count, &k.XTtty.get(), &text);
-  rt::detalloc(&count);
-}
-
-void insert(KeyState& k) {
+void insert(KeyState& k, const rt::Array& text) {
   k.Tmp.set(drop(k.CurP.get(), k.Line.get()));
-  Temp part(joined(Temp(visible(k.Text.get())), k.SaveCur.get(), Temp(visible(k.Tmp.get())), k.RestoreCur.get()));
+  Temp part(joined(Temp(visible(text)), k.SaveCur.get(), Temp(visible(k.Tmp.get())), k.RestoreCur.get()));
   Temp old(copyof(k.Line.get()));
-  rejoin(k, Temp(catenate(k.Text.get(), k.Tmp.get())));
-  int32_t n = length(k.Text.get());
+  rejoin(k, Temp(catenate(text, k.Tmp.get())));
+  int32_t n = length(text);
   k.CurP.set(plus(k.CurP.get(), n));
   k.Nl.set(plus(k.Nl.get(), n));
   showedit(k, old, part);

@@ -1,6 +1,6 @@
-// The variables of one run of the key loop, and the editing and history
-// actions on them. Each action keeps Line, Nl and CurP consistent and writes
-// to the terminal exactly the bytes that make the window show the new state:
+// The editing and history actions on the variables of the key loop. Each
+// action keeps Line, Nl and CurP consistent and writes to the terminal
+// exactly the bytes that make the window show the new state:
 // while the line fits in the prompt's row, the bytes below, else the line
 // drawn anew (console/screen.h). Characters and their columns are the
 // screen's: a multi-byte character is edited whole, and the cursor moves by
@@ -14,37 +14,16 @@
 //   BEL (7)               the bell, written to standard error, not the window
 #pragma once
 
-#include "console/locals.h"
+#include "console/keystate.h"
 #include "runtime/core/array.h"
 
 namespace zelvo {
-
-// The variables of keyloop (the editing actions share them).
-struct KeyState {
-  KeyState(rt::Array prompt, rt::Array xttty) : Prompt("Prompt", prompt), XTtty("XTtty", xttty) {}
-
-  Var Prompt, XTtty;
-  Var Text{"Text"}, ChN{"ChN"};                              // the batch being handled
-  Var Line{"Line"}, Nl{"Nl"}, CurP{"CurP"}, Tmp{"Tmp"};      // the line being edited
-  Var History{"History"}, Nhl{"Nhl"}, NhMax{"NhMax"}, Hoffset{"Hoffset"}, Flag{"Flag"};
-  Var Bs{"Bs"}, Delete{"Delete"}, Esc{"Esc"};                // keys
-  Var CurR{"CurR"}, CurL{"CurL"}, SaveCur{"SaveCur"}, RestoreCur{"RestoreCur"};  // commands
-  // Where the window's cursor stands, and the row of the line's end, both
-  // counted in rows below the prompt's row.
-  Var CurRow{"CurRow"}, EndRow{"EndRow"};
-};
 
 // Sets the loop's constants: NhMax, the keys and the terminal commands; and
 // reads the locale's codeset for the screen.
 void setconstants(KeyState& k);
 
-// The value of an integer variable of the loop.
-int32_t num(const Var& v);
-
-// Writes text to the terminal; the byte count is discarded.
-void show(KeyState& k, const rt::Array& text);
-
-void insert(KeyState& k);     // Text at the cursor
+void insert(KeyState& k, const rt::Array& text);  // text (characters) at the cursor
 void backspace(KeyState& k);  // the character left of the cursor
 void deletechar(KeyState& k); // the character under the cursor
 void left(KeyState& k);

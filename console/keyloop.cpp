@@ -1,11 +1,13 @@
-// The key loop: reading, dispatch on the first character of each batch, and
-// completing a line.
+// The key loop: reading, dispatch of one key at a time, and completing a
+// line.
 #include "console/keyloop.h"
 
 #include <cstdio>
+#include <string_view>
 
 #include "console/arrays.h"
 #include "console/editing.h"
+#include "console/keys.h"
 #include "console/screen.h"
 #include "console/text.h"
 #include "runtime/scalar/opcodes.h"
@@ -17,7 +19,7 @@
 namespace zelvo {
 
 namespace {
-const char cr = '\r', bel = 7;
+const char bel = 7;
 
 // Writes text to the terminal after the check that it is a descriptor.
 void showchecked(KeyState& k, const rt::Array& text) {
@@ -34,11 +36,6 @@ bool readbatch(KeyState& k) {
   if (rt::elemcount(got.rank, got.shape) == 0) return false;
   k.Text.set(catenate(k.Text.get(), batch));
   return true;
-}
-
-// The character at position i (from 1) of Text equals c.
-bool textis(const KeyState& k, int32_t i, const rt::Array& c) {
-  return firstint(Temp(dyadic(rt::OpEqual, Temp(pick(k.Text.get(), Temp(intscalar(i)))), c))) != 0;
 }
 
 void bell() {
@@ -91,44 +88,6 @@ bool complete(KeyState& k) {
   return endsin(k, "quit") || endsin(k, "exit");
 }
 
-// A batch of ordinary characters: refused whole if it holds a control
-// character other than CR; a final CR completes the line after the
-// characters before it are inserted. Gives true when the loop ends.
-bool ordinary(KeyState& k, bool& newline) {
-  // Character numbers: positions in the 256-character atomic vector (code + 1).
-  k.ChN.set(indexof(Temp(atomicvector()), k.Text.get()));
-  Temp control(dyadic(rt::OpAnd, Temp(dyadic(rt::OpNotGreater, k.ChN.get(), Temp(intscalar(32)))),
-                      Temp(dyadic(rt::OpNotEqual, k.Text.get(), Temp(charscalar(cr))))));
-  if (firstint(Temp(maxreduce(control))) != 0) {
-    bell();
-    return false;
-  }
-  int32_t n = length(k.Text.get());
-  if (!textis(k, n, Temp(charscalar(cr)))) {
-    insert(k);
-    return false;
-  }
-  if (n > 1) {
-    k.Text.set(drop(Temp(intscalar(-1)), k.Text.get()));
-    insert(k);
-  }
-  newline = true;
-  return complete(k);
-}
-
-// An ESC "[" sequence, once Text holds at least three characters.
-void escape(KeyState& k) {
-  static const struct { char key; void (*action)(KeyState&); } keys[] = {
-      {'A', up}, {'B', down}, {'C', right}, {'D', left}};
-  for (const auto& entry : keys) {
-    if (textis(k, 3, Temp(charscalar(entry.key)))) {
-      entry.action(k);
-      return;
-    }
-  }
-  bell();
-}
-
 // A new line, just after the prompt was written.
 void newline(KeyState& k) {
   k.CurP.set(intscalar(0));
@@ -137,6 +96,31 @@ void newline(KeyState& k) {
   k.Line.set(charvec(""));
   atprompt(k);
 }
+
+// Handles one key; gives true when it ends the loop.
+bool dispatch(KeyState& k, const Key& key) {
+  switch (key.kind) {
+    case KeyKind::Backspace: backspace(k); break;
+    case KeyKind::Delete: deletechar(k); break;
+    case KeyKind::Up: up(k); break;
+    case KeyKind::Down: down(k); break;
+    case KeyKind::Right: right(k); break;
+    case KeyKind::Left: left(k); break;
+    case KeyKind::Refused: bell(); break;
+    case KeyKind::Characters:
+    case KeyKind::Paste:
+      if (key.count > 0)
+        insert(k, Temp(take(Temp(intscalar(key.count)), Temp(drop(Temp(intscalar(key.from)), k.Text.get())))));
+      break;
+    case KeyKind::Return:
+      if (complete(k)) return true;
+      showchecked(k, k.Prompt.get());  // new prompt
+      newline(k);
+      break;
+    case KeyKind::Unfinished: break;
+  }
+  return false;
+}
 }  // namespace
 
 bool keyloop(rt::Array prompt, rt::Array xttty) { return keyloop(prompt, xttty, {}); }
@@ -144,41 +128,28 @@ bool keyloop(rt::Array prompt, rt::Array xttty) { return keyloop(prompt, xttty, 
 bool keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const KeyState&)>& afterbatch) {
   KeyState k(prompt, xttty);
   setconstants(k);
+  showchecked(k, Temp(charvec(pastemode)));  // pastes come marked, told apart from typing
   showchecked(k, k.Prompt.get());
   k.Text.set(charvec(""));
   // What the window sends first (its id) is thrown away; a window that
   // sends nothing at all never came up.
   if (!readbatch(k)) return false;
+  k.Text.set(charvec(""));
   k.History.set(charvec(""));
   k.Nhl.set(intscalar(0));
   k.Flag.set(charscalar('0'));
   newline(k);
   for (;;) {
     if (afterbatch) afterbatch(k);
-    k.Text.set(charvec(""));  // next batch
     if (!readbatch(k)) return true;
-    // Dispatch on the first character; an escape sequence waits for three.
-    if (textis(k, 1, k.Bs.get())) {
-      backspace(k);
-    } else if (textis(k, 1, k.Delete.get())) {
-      deletechar(k);
-    } else {
-      bool isescape = textis(k, 1, k.Esc.get());
-      while (isescape && length(k.Text.get()) <= 2)
-        if (!readbatch(k)) return true;
-      // A character split between reads is handled whole, once it is all there.
-      while (!isescape && unfinished(k.Text.get()))
-        if (!readbatch(k)) return true;
-      if (isescape && textis(k, 2, Temp(charscalar('[')))) {
-        escape(k);
-      } else {
-        bool completed = false;
-        if (ordinary(k, completed)) return true;
-        if (completed) {
-          showchecked(k, k.Prompt.get());  // new prompt
-          newline(k);
-        }
-      }
+    // Every whole key in turn; a key that the read cut short waits in Text
+    // for the rest.
+    for (;;) {
+      Key key = firstkey(textof(k.Text.get()));
+      if (key.kind == KeyKind::Unfinished) break;
+      bool ends = dispatch(k, key);
+      k.Text.set(drop(Temp(intscalar(key.length)), k.Text.get()));
+      if (ends) return true;
     }
   }
 }

@@ -1,7 +1,6 @@
 // The characters of a line, their columns, and the rows of the window.
 #include "console/screen.h"
 
-#include <langinfo.h>
 #include <sys/ioctl.h>
 #include <wchar.h>
 
@@ -12,13 +11,12 @@
 #include <vector>
 
 #include "console/arrays.h"
-#include "console/editing.h"
+#include "console/chars.h"
+#include "console/keystate.h"
 
 namespace zelvo {
 
 namespace {
-
-bool utf8 = false;  // set by readcodeset
 
 const std::string_view replacement = "\xEF\xBF\xBD";  // U+FFFD
 
@@ -39,48 +37,6 @@ struct Glyph {
   std::string_view picture;
 };
 
-std::string_view textof(const rt::Array& a) {
-  return {rt::chars(a), static_cast<std::size_t>(rt::elemcount(a.rank, a.shape))};
-}
-
-// The valid UTF-8 sequence at the start of s: its length, with its code
-// point in *cp; 0 when the bytes are no valid sequence; -1 when they are
-// the valid beginning of one that s ends too soon to hold.
-int32_t sequence(std::string_view s, char32_t* cp) {
-  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-  unsigned char b = byte(0), lo = 0x80, hi = 0xBF;
-  int32_t length;
-  char32_t c;
-  if (b < 0x80) {
-    *cp = b;
-    return 1;
-  }
-  if (b >= 0xC2 && b <= 0xDF) {
-    length = 2;
-    c = b & 0x1F;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    length = 3;
-    c = b & 0x0F;
-    if (b == 0xE0) lo = 0xA0;  // no overlong forms
-    if (b == 0xED) hi = 0x9F;  // no surrogates
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    length = 4;
-    c = b & 0x07;
-    if (b == 0xF0) lo = 0x90;
-    if (b == 0xF4) hi = 0x8F;  // nothing past U+10FFFF
-  } else {
-    return 0;
-  }
-  for (int32_t i = 1; i < length; ++i) {
-    if (static_cast<std::size_t>(i) >= s.size()) return -1;
-    unsigned char t = byte(static_cast<std::size_t>(i));
-    if (t < (i == 1 ? lo : 0x80) || t > (i == 1 ? hi : 0xBF)) return 0;
-    c = (c << 6) | (t & 0x3F);
-  }
-  *cp = c;
-  return length;
-}
-
 // A control character as a caret pair.
 std::string_view caret(unsigned char b) { return {carets + 2 * (b == 0x7F ? 32 : b), 2}; }
 
@@ -99,7 +55,7 @@ Glyph single(std::string_view s, int32_t at) {
     return g;
   }
   char32_t cp = 0;
-  int32_t n = utf8 ? sequence(s.substr(static_cast<std::size_t>(at)), &cp) : 1;
+  int32_t n = utf8codeset() ? sequence(s.substr(static_cast<std::size_t>(at)), &cp) : 1;
   if (n <= 0) {  // no character: one byte, shown as U+FFFD
     g.bytes = 1;
     g.cols = g.cell = 1;
@@ -109,7 +65,7 @@ Glyph single(std::string_view s, int32_t at) {
   }
   g.bytes = g.base = n;
   g.picture = s.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(n));
-  if (b < 0x80 || !utf8) {
+  if (b < 0x80 || !utf8codeset()) {
     g.cols = g.cell = 1;
     return g;
   }
@@ -237,8 +193,6 @@ void redraw(KeyState& k, int32_t width) {
 
 }  // namespace
 
-void readcodeset() { utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
-
 int32_t charbefore(const rt::Array& text, int32_t at) {
   int32_t from = 0;
   for (const Glyph& g : glyphs(textof(text))) {
@@ -261,15 +215,6 @@ rt::Array visible(const rt::Array& text) {
   std::string_view s = textof(text);
   for (const Glyph& g : glyphs(s)) draw(out, s, g);
   return charvec(out);
-}
-
-bool unfinished(const rt::Array& text) {
-  if (!utf8) return false;
-  std::string_view s = textof(text);
-  char32_t cp;
-  for (std::size_t back = 1; back <= 3 && back <= s.size(); ++back)
-    if (sequence(s.substr(s.size() - back), &cp) == -1) return true;
-  return false;
 }
 
 int32_t termwidth(const rt::Array& tty) {

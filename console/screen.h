@@ -30,10 +30,6 @@ namespace zelvo {
 
 struct KeyState;
 
-// Reads the codeset of the current locale: UTF-8 rules, or a byte per
-// character.
-void readcodeset();
-
 // The bytes of the character that ends at byte `at` of text, or that holds
 // byte at - 1 (0 at the start).
 int32_t charbefore(const rt::Array& text, int32_t at);
@@ -47,10 +43,6 @@ int32_t columns(const rt::Array& text);
 
 // The bytes that show text on the screen.
 rt::Array visible(const rt::Array& text);
-
-// Whether text ends in the first bytes of a UTF-8 sequence that more bytes
-// could complete (never outside UTF-8 rules).
-bool unfinished(const rt::Array& text);
 
 // The terminal's width in columns; 0 when it does not tell, which counts as
 // a row without end.

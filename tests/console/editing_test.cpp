@@ -47,9 +47,13 @@ struct Editor {
     k.Hoffset.set(intscalar(length(k.History.get())));
   }
   // Runs an action and gives what it wrote on the terminal.
-  std::string run(void (*action)(KeyState&), const std::string& text = "") {
-    k.Text.set(charvec(text.c_str()));
+  std::string run(void (*action)(KeyState&)) {
     action(k);
+    return pty.output(100);
+  }
+  // Inserts text and gives what that wrote on the terminal.
+  std::string typed(const std::string& text) {
+    insert(k, Temp(charvec(text)));
     return pty.output(100);
   }
   std::string Line() const { return str(k.Line.get()); }
@@ -71,7 +75,7 @@ struct Editor {
 TEST(Editing, ActionsWriteExactlyTheChangedTail) {
   Editor e;
   e.line("abcd", 2);
-  EXPECT_EQ(e.run(insert, "X"), "X" + save + "cd" + restore);
+  EXPECT_EQ(e.typed("X"), "X" + save + "cd" + restore);
   EXPECT_EQ(e.Line(), "abXcd");
   EXPECT_EQ(e.CurP(), 3);
   EXPECT_EQ(e.Nl(), 5);

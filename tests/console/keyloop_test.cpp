@@ -1,11 +1,13 @@
-// The key loop on a real pseudo-terminal: dispatch, refusals, completion,
-// the closing words, and what reaches standard output.
+// The key loop on a real pseudo-terminal: keys in turn, refusals, pastes,
+// completion, the closing words, and what reaches standard output.
 #include "console/keyloop.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/support/keysession.h"
 
@@ -17,7 +19,7 @@ const std::string save = "\0337", restore = "\0338", prompt = "zelvo: ";
 
 TEST(KeyLoop, CompletedLinesReachStandardOutput) {
   KeySession s;
-  EXPECT_EQ(s.start(), prompt);
+  EXPECT_EQ(s.start(), "\033[?2004h" + prompt);
   EXPECT_EQ(s.key("l"), "l" + save + restore);
   EXPECT_EQ(s.key("s"), "s" + save + restore);
   // Return: a new line and a new prompt on the terminal; the line, its count
@@ -33,51 +35,63 @@ TEST(KeyLoop, CompletedLinesReachStandardOutput) {
   EXPECT_EQ(s.err(), "");
 }
 
-TEST(KeyLoop, BatchesAreDispatchedOnTheirFirstCharacter) {
+// Keys typed in one read act one after another, and what the operator ends
+// up with never depends on where the terminal cut its reads: each case is
+// typed in one write, then Return; the cut cases once more in two writes,
+// cut after each of their bytes.
+TEST(KeyLoop, EveryKeyActsInTurnWhereverTheReadsAreCut) {
+  struct Case {
+    std::string typed, sent;  // what standard output gets once Return follows
+    int bells;
+  } cases[] = {
+      {"hello\b\b\033[D\033[DX", "hXel", 0},
+      {"abc\bd", "abd", 0},
+      {std::string("a\0b", 3), "ab", 1},  // codes 0 and 31 are refused, 32 goes in
+      {"a\x1f" "b c", "ab c", 1},
+      {"x\ny\tz\003", "xyz", 3},
+      {"abc\033[D\177\033[D\033[3~", "a", 0},  // DEL and the Delete key
+      {"ab\033[D\033[D\177\177", "", 0},
+      {"\033[1;5D\033OP\033[H\033[1~\033[Z", "", 5},  // Ctrl-Left, F1, Home, Home, Shift-Tab
+      {"\033x\033\033[C", "x ", 2},  // Escape alone: the next byte is a key of its own
+      {"ab\033", "ab", 1},           // Escape last in its read: the Return after it still acts
+      {"\033[", "", 1},
+      {"one\rtwo", "one      3\ntwo", 0},
+      {"\033[200~p\rq\tr\033s\177\033[201~", "p\rq\tr\033s\177", 0},  // a paste is data
+      {"a\033[200~\033[201~b", "ab", 0},
+  };
+  auto result = [](KeySession& s, const std::vector<std::string>& writes) {
+    for (const std::string& w : writes) s.type(w);
+    s.type("\r");
+    std::string out = s.out(1000);
+    return std::make_pair(out.substr(0, out.size() >= 8 ? out.size() - 8 : 0), s.err().size());
+  };
   KeySession s;
   s.start();
-  // A CR that is not last is inserted like any other character, and shown
-  // as the caret pair ^M, two columns wide.
-  EXPECT_EQ(s.key("a\rb"), "a^Mb" + save + restore);
-  // A batch beginning with Bs or Delete acts once and drops the rest.
-  EXPECT_EQ(s.key("\bxyz"), "\b" + save + " " + restore);
-  EXPECT_EQ(s.key("\033[D"), "\b\b");
-  EXPECT_EQ(s.key("\177xyz"), save + "  " + restore);
-  // Delete not first (shown ^?), and codes 128-255, are ordinary characters.
-  EXPECT_EQ(s.key("q\177\xc8\xff"), "q^?\xc8\xff" + save + restore);
-  s.key("\r");
-  EXPECT_EQ(s.out(1000), "aq\177\xc8\xff      5\n");
-  EXPECT_EQ(s.err(), "");
+  for (const Case& c : cases) {
+    auto [sent, bells] = result(s, {c.typed});
+    EXPECT_EQ(sent, c.sent) << c.typed;
+    EXPECT_EQ(bells, static_cast<std::size_t>(c.bells)) << c.typed;
+  }
+  for (const std::string typed : {"\033[1;5D", "\033[3~", "a\033[200~b\rc\033[201~"}) {
+    auto whole = result(s, {typed});
+    for (std::size_t cut = 1; cut < typed.size(); ++cut)
+      EXPECT_EQ(result(s, {typed.substr(0, cut), typed.substr(cut)}), whole) << typed << " cut at " << cut;
+  }
   EXPECT_EQ(s.finish(), 0);
 }
 
-TEST(KeyLoop, RefusedBatchesRingTheBellOnStandardErrorOnly) {
+TEST(KeyLoop, SingleKeysRefusedRingTheBellOnStandardErrorOnly) {
   KeySession s;
   s.start();
   s.key("ok");
-  for (std::string batch : {std::string("a\003"), std::string("\004"), std::string("x\ny"), std::string("\t")}) {
-    EXPECT_EQ(s.key(batch), "") << batch;
-    EXPECT_EQ(s.err(500), "\a") << batch;
+  for (std::string key : {"\004", "\t", "\033[Z", "\033[1~", "\033OP"}) {
+    EXPECT_EQ(s.key(key), "") << key;
+    EXPECT_EQ(s.err(500), "\a") << key;
   }
-  // Escape sequences: an unknown cursor key rings once.
-  EXPECT_EQ(s.key("\033[Z"), "");
-  EXPECT_EQ(s.err(500), "\a");
-  // A Home key in one batch: one bell. Split: a bell, then the tilde is typed.
-  EXPECT_EQ(s.key("\033[1~"), "");
-  EXPECT_EQ(s.err(500), "\a");
-  EXPECT_EQ(s.key("\033[1"), "");
-  EXPECT_EQ(s.err(500), "\a");
-  EXPECT_EQ(s.key("~"), "~" + save + restore);
-  // ESC then a letter other than "[": nothing until a third character, then the bell.
-  EXPECT_EQ(s.key("\033"), "");
-  EXPECT_EQ(s.key("x"), "");
-  EXPECT_EQ(s.err(200), "");
-  EXPECT_EQ(s.key("y"), "");
-  EXPECT_EQ(s.err(500), "\a");
   // ESC "[" "A" over three reads acts as one Up key (the history is empty).
   EXPECT_EQ(s.key("\033"), "");
   EXPECT_EQ(s.key("["), "");
-  EXPECT_EQ(s.key("A"), "\r" + prompt + "   " + "\r" + prompt);
+  EXPECT_EQ(s.key("A"), "\r" + prompt + "  " + "\r" + prompt);
   s.key("\r");
   EXPECT_EQ(s.out(1000), "      0\n");
   EXPECT_EQ(s.finish(), 0);

@@ -51,7 +51,7 @@ TEST(Start, WholeProgramWithAStandInWindow) {
   EXPECT_EQ(r.out, "ls      2\nquit      4\n");
   EXPECT_EQ(r.err, "");
   usleep(300000);  // the stand-in writes out the rest of the screen
-  EXPECT_EQ(zelvotest::readfile(dir / "screen").substr(0, 7), "zelvo: ");
+  EXPECT_EQ(zelvotest::readfile(dir / "screen").substr(0, 15), "\033[?2004hzelvo: ");
 }
 
 }  // namespace

@@ -69,38 +69,53 @@ void KeyScreen::readmaster() {
   arrived_.notify_one();
 }
 
-// Types bytes on the master and waits until the slave holds all of them.
+// Types bytes on the master and waits until the slave holds all of them
+// (after what it held already: the loop is not reading meanwhile).
 void KeyScreen::type(const std::string& bytes) {
+  int held = 0;
+  if (ioctl(slave_, FIONREAD, &held) != 0) broken("no count of pending bytes");
   if (write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) broken("typing failed");
   for (int i = 0; i < 50000; ++i) {
     int count = 0;
-    if (ioctl(slave_, FIONREAD, &count) == 0 && static_cast<std::size_t>(count) == bytes.size()) return;
+    if (ioctl(slave_, FIONREAD, &count) == 0 && static_cast<std::size_t>(count) == held + bytes.size()) return;
     usleep(100);
   }
   broken("a typed batch did not reach the terminal");
 }
 
 // Feeds the screen all the loop wrote, and the transcript the lines it
-// handed on.
+// handed on. Unchecked, what the loop wrote is let go unseen.
 void KeyScreen::catchup() {
-  if (write(slave_, sentinel.data(), sentinel.size()) != static_cast<ssize_t>(sentinel.size())) broken("no sentinel");
-  std::string got;
-  {
-    std::unique_lock<std::mutex> hold(lock_);
-    auto done = [&] {
-      return ended_ || (shown_.size() >= sentinel.size() &&
-                        shown_.compare(shown_.size() - sentinel.size(), sentinel.size(), sentinel) == 0);
-    };
-    if (!arrived_.wait_for(hold, std::chrono::seconds(10), done) || ended_) broken("the terminal's output stopped");
-    got.swap(shown_);
+  if (!checked_) {
+    std::lock_guard<std::mutex> hold(lock_);
+    shown_.clear();
+  } else {
+    if (write(slave_, sentinel.data(), sentinel.size()) != static_cast<ssize_t>(sentinel.size())) broken("no sentinel");
+    std::string got;
+    {
+      std::unique_lock<std::mutex> hold(lock_);
+      auto done = [&] {
+        return ended_ || (shown_.size() >= sentinel.size() &&
+                          shown_.compare(shown_.size() - sentinel.size(), sentinel.size(), sentinel) == 0);
+      };
+      if (!arrived_.wait_for(hold, std::chrono::seconds(10), done) || ended_) broken("the terminal's output stopped");
+      got.swap(shown_);
+    }
+    screen_.feed(got);
   }
-  screen_.feed(got);
+  gathersent();
+}
+
+// Splits what the loop has handed on to standard output into lines.
+void KeyScreen::gathersent() {
   std::fflush(stdout);
   char buf[4096];
   for (ssize_t k; (k = read(out_, buf, sizeof buf)) > 0;) handed_.append(buf, static_cast<std::size_t>(k));
   // Each line handed on ends in its count in seven columns and a line break.
-  for (std::size_t end; (end = handed_.find('\n')) != std::string::npos; handed_.erase(0, end + 1))
-    transcript_.sent(handed_.substr(0, end >= 7 ? end - 7 : 0));
+  for (std::size_t end; (end = handed_.find('\n')) != std::string::npos; handed_.erase(0, end + 1)) {
+    sent_.push_back(handed_.substr(0, end >= 7 ? end - 7 : 0));
+    transcript_.sent(sent_.back());
+  }
 }
 
 std::string KeyScreen::run(const std::vector<std::string>& batches,
@@ -116,7 +131,7 @@ std::string KeyScreen::run(const std::vector<std::string>& batches,
   std::size_t next = 0;
   auto afterbatch = [&](const zelvo::KeyState& k) {
     catchup();
-    if (difference.empty() && !screen_.scrolled()) {
+    if (checked_ && difference.empty() && !screen_.scrolled()) {
       difference = transcript_.differs(screen_, textof(k.Line.get()), zelvo::firstint(k.CurP.get()));
       if (!difference.empty() && next > 0) difference += " (after batch " + std::to_string(next) + ")";
     }
@@ -131,7 +146,7 @@ std::string KeyScreen::run(const std::vector<std::string>& batches,
   if (created) zelvo::LINEOFFSET.create();
   zelvo::keyloop(zelvo::charvec("zelvo: "), zelvo::intscalar(slave_), afterbatch);
   if (created) zelvo::LINEOFFSET.release();
-  std::fflush(stdout);
+  gathersent();
   dup2(saved, 1);
   close(saved);
   close(out_);

@@ -1,7 +1,8 @@
 // The key loop run in this process on a pseudo-terminal of a given width,
-// fed one batch per read from its after-batch hook, with its window modelled
-// by a terminal emulator and checked after every batch: the screen must show
-// the transcript, and the cursor stand at CurP. A thread reads the master
+// fed one batch per read from its after-batch hook (the loop calls it before
+// every read), with its window modelled by a terminal emulator and checked
+// after every read: the screen must show the transcript, and the cursor
+// stand at CurP. A thread reads the master
 // side all the while, as a window does, so that no write of the loop ever
 // waits for room; once the batches are used up the slave stops blocking, so
 // that the next read delivers nothing and the loop ends.
@@ -29,15 +30,21 @@ class KeyScreen {
   KeyScreen(const KeyScreen&) = delete;
   KeyScreen& operator=(const KeyScreen&) = delete;
 
-  // Runs the loop over the batches, calling `each` after every batch too.
-  // Each batch must be whole (the loop would wait on for the rest of an
-  // escape sequence or of a character split at its end) and fit in one
-  // read of the terminal, 80 bytes.
+  // Runs the loop over the batches, calling `each` after every read too.
+  // A batch may end anywhere, inside a key too; one longer than a read of
+  // the terminal (80 bytes) is read in pieces, the next batch typed after
+  // the first.
   // Standard output is taken while the loop runs (it tells which lines were
   // handed on) and given back after. Gives the first difference between the
   // screen and the transcript, "" when there was none.
   std::string run(const std::vector<std::string>& batches,
                   const std::function<void(const zelvo::KeyState&)>& each = {});
+
+  // Leaves the screen unchecked (the lines handed on are still gathered).
+  void unchecked() { checked_ = false; }
+
+  // The lines handed on to standard output, without their counts.
+  const std::vector<std::string>& sent() const { return sent_; }
 
   // Whether the screen scrolled, which ends the checks (a terminal cannot
   // bring back what left its top).
@@ -46,6 +53,7 @@ class KeyScreen {
  private:
   void type(const std::string& bytes);
   void catchup();
+  void gathersent();
   void readmaster();
 
   int master_ = -1, slave_ = -1, out_ = -1;
@@ -57,6 +65,8 @@ class KeyScreen {
   ScreenModel screen_;
   Transcript transcript_;
   std::string handed_;  // standard output not yet split into lines
+  std::vector<std::string> sent_;
+  bool checked_ = true;
 };
 
 }  // namespace zelvotest

@@ -15,6 +15,7 @@
 #include "console/arrays.h"
 #include "console/globals.h"
 #include "console/keyloop.h"
+#include "tests/support/scratch.h"
 
 namespace zelvotest {
 
@@ -32,14 +33,11 @@ std::string drain(int fd, int timeoutms) {
   return got;
 }
 
-// Waits until nothing typed is left unread on the slave side.
-void consumed(int slave) {
-  for (int i = 0; i < 5000; ++i) {
-    int count = 0;
-    if (ioctl(slave, FIONREAD, &count) == 0 && count == 0) return;
-    usleep(1000);
-  }
-  ADD_FAILURE() << "the loop did not read the batch";
+// The bytes that process pid has read so far, or -1.
+long readcount(pid_t pid) {
+  std::string io = readfile("/proc/" + std::to_string(pid) + "/io");
+  std::size_t at = io.find("rchar: ");
+  return at == std::string::npos ? -1 : std::atol(io.c_str() + at + 7);
 }
 }  // namespace
 
@@ -72,17 +70,25 @@ std::string KeySession::start(const std::string& hello) {
   close(e[1]);
   out_ = o[0];
   err_ = e[0];
-  std::string prompt = pty_.output(5000, 7);
-  pty_.type(hello);
-  pty_.pending(hello.size());
-  consumed(pty_.slave());
+  std::string prompt = pty_.output(5000, 15);  // the paste mode command and the prompt
+  type(hello);
   return prompt;
 }
 
-std::string KeySession::key(const std::string& batch) {
+// The loop reads nothing but its terminal, so its read count tells when it
+// has taken the batch.
+void KeySession::type(const std::string& batch) {
+  long before = readcount(pid_);
   pty_.type(batch);
-  pty_.pending(batch.size(), 500);
-  consumed(pty_.slave());
+  for (int i = 0; i < 5000; ++i) {
+    if (readcount(pid_) >= before + static_cast<long>(batch.size())) return;
+    usleep(500);
+  }
+  ADD_FAILURE() << "the loop did not read the batch";
+}
+
+std::string KeySession::key(const std::string& batch) {
+  type(batch);
   return pty_.output(150);
 }
 

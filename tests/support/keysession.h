@@ -20,12 +20,16 @@ class KeySession {
   KeySession& operator=(const KeySession&) = delete;
 
   // Starts keyloop with the prompt "zelvo: " and gives what it wrote first
-  // (the prompt). The loop's first read, which it throws away, gets `hello`.
+  // (the command that turns bracketed paste on, and the prompt). The loop's first read, which it throws away, gets `hello`.
   std::string start(const std::string& hello = "\033[?1;2c");
 
   // Types one batch, waits until the loop has read it, and gives what the
   // loop then wrote on the terminal.
   std::string key(const std::string& batch);
+
+  // Types one batch and waits until the loop has read it, without waiting
+  // for what it shows.
+  void type(const std::string& batch);
 
   // What the loop has written on standard output (or error) since the last
   // call, waiting up to timeoutms for the first byte.

@@ -1,0 +1,84 @@
+// Cutting input into keys.
+#include "console/keys.h"
+
+#include "console/chars.h"
+
+namespace zelvo {
+
+namespace {
+
+constexpr char bs = 8, cr = 13, esc = 27, del = 127;
+constexpr std::string_view pastestart = "\033[200~", pasteend = "\033[201~";
+
+int32_t size(std::string_view s) { return static_cast<int32_t>(s.size()); }
+
+Key key(KeyKind kind, int32_t length) { return {kind, length, 0, 0}; }
+
+// Whether byte b starts a key of its own rather than going into a run.
+bool startskey(std::string_view s) {
+  unsigned char b = static_cast<unsigned char>(s[0]);
+  return b < 0x20 || b == del || c1control(s) > 0;
+}
+
+// The run of characters at the start of s: up to the next byte that starts
+// a key of its own. A character whose first bytes end s waits for the rest;
+// the characters before it are a run already.
+Key run(std::string_view s) {
+  int32_t n = 1;
+  while (n < size(s) && !startskey(s.substr(static_cast<std::size_t>(n)))) ++n;
+  if (n == size(s)) n -= unfinished(s);
+  if (n == 0) return {};
+  return {KeyKind::Characters, n, 0, n};
+}
+
+// A paste whose start marker begins s: the data up to the end marker.
+Key paste(std::string_view s) {
+  std::size_t end = s.find(pasteend, pastestart.size());
+  if (end == std::string_view::npos) return {};
+  int32_t from = size(pastestart), count = static_cast<int32_t>(end) - from;
+  return {KeyKind::Paste, static_cast<int32_t>(end + pasteend.size()), from, count};
+}
+
+// An escape sequence at the start of s, which begins ESC "[" or ESC "O".
+Key sequence(std::string_view s) {
+  auto within = [&](int32_t i, unsigned char lo, unsigned char hi) {
+    unsigned char b = static_cast<unsigned char>(s[static_cast<std::size_t>(i)]);
+    return b >= lo && b <= hi;
+  };
+  int32_t i = 2;
+  while (i < size(s) && within(i, 0x30, 0x3F)) ++i;  // parameters
+  while (i < size(s) && within(i, 0x20, 0x2F)) ++i;  // intermediates
+  if (i == size(s)) return {};
+  // A byte that cannot end a sequence ends it unfinished: what came so far
+  // is refused, and the byte is a key of its own.
+  if (!within(i, 0x40, 0x7E)) return key(KeyKind::Refused, i);
+  std::string_view seq = s.substr(0, static_cast<std::size_t>(i + 1));
+  static const struct { std::string_view bytes; KeyKind kind; } known[] = {
+      {"\033[A", KeyKind::Up}, {"\033[B", KeyKind::Down}, {"\033[C", KeyKind::Right},
+      {"\033[D", KeyKind::Left}, {"\033[3~", KeyKind::Delete}};
+  for (const auto& k : known)
+    if (seq == k.bytes) return key(k.kind, i + 1);
+  if (seq == pastestart) return paste(s);
+  return key(KeyKind::Refused, i + 1);
+}
+
+}  // namespace
+
+Key firstkey(std::string_view input) {
+  if (input.empty()) return {};
+  switch (input[0]) {
+    case bs: return key(KeyKind::Backspace, 1);
+    case del: return key(KeyKind::Delete, 1);
+    case cr: return key(KeyKind::Return, 1);
+    case esc:
+      if (input.size() < 2) return {};
+      if (input[1] != '[' && input[1] != 'O') return key(KeyKind::Refused, 1);  // Escape alone
+      return sequence(input);
+    default: break;
+  }
+  if (int32_t n = c1control(input); n > 0) return key(KeyKind::Refused, n);
+  if (static_cast<unsigned char>(input[0]) < 0x20) return key(KeyKind::Refused, 1);
+  return run(input);
+}
+
+}  // namespace zelvo
