@@ -1,29 +1,28 @@
-// Fuzzes the key loop with arbitrary key batches on a pseudo-terminal of a
-// chosen width, in this process (tests/support/keyscreen.h): each batch is
-// typed from the loop's after-batch hook once the slave holds all of it, so
-// that every read of the loop takes exactly one batch. The slave does not
-// block: once the batches are used up, the next read delivers nothing and the
-// loop ends. After every batch the line and the history must be consistent
-// (0 <= CurP <= Nl, Nl the length of Line, at most 100 lines in the history),
-// and the window, modelled by a terminal emulator in UTF-8, must show the
-// transcript with the cursor at CurP.
+// Fuzzes the key loop with arbitrary input on a pseudo-terminal of a chosen
+// width, in this process (tests/support/keyscreen.h), cut into reads in two
+// ways: as the input's pieces say, each typed from the loop's before-read
+// hook so that every read takes one piece, and again into reads of 1 to 8
+// bytes, cut at places drawn from the input.
+// After every read of the first run the line and the history must be
+// consistent (0 <= CurP <= Nl, Nl the length of Line, at most 100 lines in
+// the history), and the window, modelled by a terminal emulator in UTF-8,
+// must show the transcript with the cursor at CurP. The two runs must hand
+// on the same lines and end with the same line in hand: what the operator
+// gets never depends on where the terminal cut its reads.
 //
 // Every read of the runtime pauses 10 ms first, so that keys typed by a
-// person gather into one batch. Here each batch is pending in full before
+// person gather into one batch. Here each piece is pending in full before
 // the read, so the pause changes nothing but the speed: the target defines
 // the system's nanosleep to return at once (the runtime's pauses are its
 // only callers; the C library's own sleeps do not come here).
 //
-// The input is a width byte, then a list of batches, each a header byte and
-// then its bytes: the low 5 bits give the length less one (1 to 32 bytes);
-// with the top bit set, the byte after the header repeats the batch 1 to 256
-// times. At most 160 batches and 2048 bytes are typed (the screen check costs
-// time in the length of the lines). An escape with fewer than three
-// characters, or a batch that ends inside a UTF-8 sequence, is typed
-// together with the batch after it: the loop reads on for the rest without
-// handing a batch back, and appends what it reads, so that is the same batch.
-// Typing stops before a batch longer than one read of the terminal (80
-// bytes) and leaves out a last batch that the loop would read on after.
+// The input is a width byte, then a list of pieces, each a header byte and
+// what it gives. With the top bit clear, bytes follow: the low 5 bits give
+// their number less one (1 to 32); with bit 6 set, the byte after the
+// header repeats the piece 1 to 256 times. With the top bit set, the low 7
+// bits pick one of the tokens below: keys and their parts, paste markers,
+// characters and their first bytes. At most 160 pieces and 2048 bytes are
+// typed (the screen check costs time in the length of the lines).
 #include <fcntl.h>
 #include <sanitizer/common_interface_defs.h>
 #include <time.h>
@@ -39,19 +38,25 @@
 #include <vector>
 
 #include "console/arrays.h"
-#include "console/editing.h"
+#include "console/chars.h"
 #include "console/globals.h"
 #include "console/keyloop.h"
-#include "console/screen.h"
+#include "console/keystate.h"
 #include "fuzz/support.h"
 #include "tests/support/keyscreen.h"
 
 namespace {
 
-constexpr size_t maxbatches = 160, maxbytes = 2048;
+constexpr size_t maxpieces = 160, maxbytes = 2048;
 constexpr int widths[] = {46, 20, 80, 9, 7, 5};  // 7: the prompt fills its row; 5: it wraps
 constexpr int rows = 120;  // longer transcripts scroll, and are not compared
 int devnull = -1, stderrcopy = -1;
+
+const char* const tokens[] = {
+    "\033[200~", "\033[201~", "\033[20", "\033[A", "\033[B", "\033[C", "\033[D", "\033[3~", "\033[3",
+    "\033[1;5D", "\033OP", "\033O", "\033[H", "\033[", "\033", "\r", "\b", "\x7f", "\t", "\n", "\x03",
+    "\xC3\xA9", "\xC3", "\xE6\x97\xA5", "\xE6\x97", "\xCC\x81", "\xC2\x85", "\xC2\x9B", "\xC2", "\xFF",
+};
 
 // Standard error back in place, a message, and an abort (a finding).
 [[noreturn]] void fail(const std::string& what) {
@@ -63,43 +68,28 @@ int devnull = -1, stderrcopy = -1;
 // The loop must never stop through rterror.
 [[noreturn]] void stopped(int) { fail("the key loop stopped with a run-time error"); }
 
-// The batches of an input, as the loop is to read them.
-std::vector<std::string> batches(const uint8_t* data, size_t size) {
+// The pieces of an input, one read each.
+std::vector<std::string> pieces(const uint8_t* data, size_t size) {
   std::vector<std::string> out;
   size_t pos = 0, typed = 0;
-  while (pos < size && out.size() < maxbatches && typed < maxbytes) {
+  while (pos < size && out.size() < maxpieces && typed < maxbytes) {
     uint8_t header = data[pos++];
+    std::string piece;
     size_t times = 1;
-    if ((header & 0x80) != 0 && pos < size) times = 1 + size_t{data[pos++]};
-    size_t n = std::min<size_t>(1 + (header & 0x1F), size - pos);
-    if (n == 0) break;
-    std::string batch(reinterpret_cast<const char*>(data + pos), n);
-    pos += n;
-    for (size_t i = 0; i < times && out.size() < maxbatches && typed < maxbytes; ++i) {
-      out.push_back(batch);
-      typed += n;
-    }
-  }
-  // The loop reads on until an escape has three characters, and until a
-  // character split between reads is whole; a last batch that it would read
-  // on after waits for keys that never come, and is left out.
-  auto incomplete = [](const std::string& b) {
-    return b[0] == 27 ? b.size() <= 2
-                      : b[0] != 8 && b[0] != 127 && zelvo::unfinished(zelvo::Temp(zelvo::charvec(b)));
-  };
-  for (size_t i = 0; i + 1 < out.size();) {
-    if (incomplete(out[i])) {
-      out[i] += out[i + 1];
-      out.erase(out.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    if ((header & 0x80) != 0) {
+      piece = tokens[(header & 0x7F) % std::size(tokens)];
     } else {
-      ++i;
+      if ((header & 0x40) != 0 && pos < size) times = 1 + size_t{data[pos++]};
+      size_t n = std::min<size_t>(1 + (header & 0x1F), size - pos);
+      if (n == 0) break;
+      piece.assign(reinterpret_cast<const char*>(data + pos), n);
+      pos += n;
+    }
+    for (size_t i = 0; i < times && out.size() < maxpieces && typed < maxbytes; ++i) {
+      out.push_back(piece);
+      typed += piece.size();
     }
   }
-  // The loop reads at most 80 bytes at a time: a longer batch would be read
-  // as two, and what comes after it is not typed.
-  auto longer = std::find_if(out.begin(), out.end(), [](const std::string& b) { return b.size() > 80; });
-  out.erase(longer, out.end());
-  if (!out.empty() && incomplete(out.back())) out.pop_back();
   return out;
 }
 
@@ -124,6 +114,45 @@ void check(const zelvo::KeyState& k) {
   if (history.shape[0] > 0 && rt::chars(history)[history.shape[0] - 1] != '\r') fail("History does not end in CR");
 }
 
+// What an operator ends up with: the lines handed on, and the line in hand.
+struct Outcome {
+  std::vector<std::string> sent;
+  std::string line;
+  bool operator==(const Outcome&) const = default;
+};
+
+// Runs the loop over the pieces; gives the window's first difference from
+// the transcript in *difference when the screen is checked.
+Outcome session(int width, const std::vector<std::string>& input, bool checked, std::string* difference) {
+  zelvotest::KeyScreen screen(width, rows);
+  if (!checked) screen.unchecked();
+  Outcome got;
+  auto each = [&](const zelvo::KeyState& k) {
+    check(k);
+    got.line = std::string(zelvo::textof(k.Line.get()));
+  };
+  dup2(devnull, 2);
+  void (*exit)(int) = rt::errorexit;
+  rt::errorexit = stopped;
+  std::string found = screen.run(input, each);
+  rt::errorexit = exit;
+  dup2(stderrcopy, 2);
+  if (difference) *difference = found;
+  got.sent = screen.sent();
+  // A closing word ends the loop, and what was in hand before it is moot.
+  auto ends = [](const std::string& l) {
+    return l.size() >= 4 && (l.compare(l.size() - 4, 4, "quit") == 0 || l.compare(l.size() - 4, 4, "exit") == 0);
+  };
+  if (!got.sent.empty() && ends(got.sent.back())) got.line.clear();
+  return got;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) out += "[" + l + "]";
+  return out;
+}
+
 }  // namespace
 
 extern "C" int nanosleep(const timespec*, timespec*) { return 0; }
@@ -146,14 +175,25 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   int width = widths[data[0] % std::size(widths)];
-  std::vector<std::string> keys = batches(data + 1, size - 1);
-  zelvotest::KeyScreen screen(width, rows);
-  dup2(devnull, 2);
-  void (*exit)(int) = rt::errorexit;
-  rt::errorexit = stopped;
-  std::string difference = screen.run(keys, check);
-  rt::errorexit = exit;
-  dup2(stderrcopy, 2);
+  std::vector<std::string> input = pieces(data + 1, size - 1);
+  std::string difference;
+  Outcome cut = session(width, input, true, &difference);
   if (!difference.empty()) fail("width " + std::to_string(width) + ": the window differs: " + difference);
+  // The same bytes cut elsewhere: into reads of 1 to 8 bytes, at places
+  // drawn from the input.
+  std::string all;
+  for (const std::string& p : input) all += p;
+  std::vector<std::string> recut;
+  uint32_t draw = static_cast<uint32_t>(size) * 2654435761u;
+  for (size_t at = 0; at < all.size();) {
+    draw = draw * 1103515245u + 12345u + data[at % size];
+    size_t n = 1 + (draw >> 16) % 8;
+    recut.push_back(all.substr(at, n));
+    at += n;
+  }
+  Outcome other = session(width, recut, false, nullptr);
+  if (!(other == cut))
+    fail("the outcome depends on the cut: as pieces " + joined(cut.sent) + " with [" + cut.line +
+         "] in hand, cut elsewhere " + joined(other.sent) + " with [" + other.line + "]");
   return 0;
 }
