@@ -9,10 +9,10 @@ case "${1:-}" in
   # standard error at every start).
   run) packages+=(xterm xfonts-base) ;;
   # The window test: a virtual display, the emulator and its fonts, a key
-  # sender, and the screenshot tools (xwd, convert); a terminal emulator
-  # library to model the window's screen. The package checks: dpkg-shlibdeps
-  # and file (for cpack), lintian, mandoc.
-  test) packages+=(xvfb xterm xfonts-base xdotool x11-apps imagemagick libvterm-dev dpkg-dev file lintian mandoc) ;;
+  # sender, a selection setter for pastes, and the screenshot tools (xwd,
+  # convert); a terminal emulator library to model the window's screen. The
+  # package checks: dpkg-shlibdeps and file (for cpack), lintian, mandoc.
+  test) packages+=(xvfb xterm xfonts-base xdotool xclip x11-apps imagemagick libvterm-dev dpkg-dev file lintian mandoc) ;;
   # The Debian package: cpack asks file and dpkg-shlibdeps for the
   # libraries the program needs.
   package) packages+=(dpkg-dev file) ;;

@@ -4,7 +4,8 @@
 // not installed. The program and its window run in a UTF-8 locale; the
 // emulator is the real one behind a wrapper first on the PATH, which binds
 // F12 to writing the screen's text (its saved lines included) to a file, so
-// that what the window shows can be held against what the reader got.
+// that what the window shows can be held against what the reader got, and
+// F11 to pasting the primary selection, as the middle mouse button does.
 //
 // Keys are sent one step at a time, and each step waits until the program
 // has read what the step sends (its read count in /proc/<pid>/io), so a
@@ -263,10 +264,10 @@ class Program {
     return false;
   }
 
-  // Reads standard output until it holds at least `size` bytes or the
-  // patience runs out; gives all that has arrived.
-  const std::string& output(std::size_t size) {
-    auto deadline = Clock::now() + patience;
+  // Reads standard output until it holds at least `size` bytes or `wait`
+  // has passed; gives all that has arrived.
+  const std::string& output(std::size_t size, Clock::duration wait = patience) {
+    auto deadline = Clock::now() + wait;
     pollfd p{out_, POLLIN, 0};
     while (got_.size() < size && Clock::now() < deadline && poll(&p, 1, 50) >= 0) {
       if (p.revents == 0) continue;
@@ -329,7 +330,8 @@ class Window : public ::testing::Test {
     x_ = display_.name();
     mkdir((dir_ / "bin").c_str(), 0755);
     zelvotest::writefile(dir_ / "bin/xterm", "#!/bin/sh\nexec " + onpath("xterm") +
-                                                 " -xrm '*VT100.translations: #override <Key>F12: print-immediate()'"
+                                                 " -xrm '*VT100.translations: #override <Key>F12: print-immediate()"
+                                                 "\\n<Key>F11: insert-selection(PRIMARY, CUT_BUFFER0)'"
                                                  " -xrm '*printFileImmediate: " + (dir_ / "screen") + "'"
                                                  " -xrm '*printAttributes: 0' \"$@\"\n");
     chmod((dir_ / "bin/xterm").c_str(), 0755);
@@ -405,8 +407,14 @@ class Window : public ::testing::Test {
   std::vector<std::string> transcript(int width, const std::string& line) const {
     zelvotest::ScreenModel model(200, width);
     std::string text;
-    for (const std::string& sent : sent_) text += "zelvo: " + sent + "\r\n";
-    model.feed(text + "zelvo: " + line);
+    // Control characters show as caret pairs.
+    auto shown = [](std::string t) {
+      for (std::size_t i = 0; i < t.size(); ++i)
+        if (static_cast<unsigned char>(t[i]) < 0x20 || t[i] == 0x7F) t.replace(i, 1, {'^', static_cast<char>(t[i] ^ 0x40)});
+      return t;
+    };
+    for (const std::string& sent : sent_) text += "zelvo: " + shown(sent) + "\r\n";
+    model.feed(text + "zelvo: " + shown(line));
     std::vector<std::string> rows = model.rows();
     while (!rows.empty() && rows.back().empty()) rows.pop_back();
     return rows;
@@ -546,6 +554,28 @@ TEST_F(Window, FollowsAWidenedWindow) {
   longer.insert(longer.size() - 60, "Y");
   EXPECT_EQ(screen(), transcript(100, longer));
   ASSERT_NO_FATAL_FAILURE(complete(longer));
+  quit();
+}
+
+// Keys typed 1 ms apart share reads, and each still acts in turn; a paste
+// of several lines is one insertion of data: nothing goes out until Return,
+// and then exactly one line, its line breaks (pasted as CR) and tab in it.
+TEST_F(Window, QuickKeysAndPastesReachTheLineWhole) {
+  long before = zelvo_.readcount();
+  ASSERT_EQ(run(x_, {"xdotool", "type", "--delay", "1", "hello"}), 0);
+  ASSERT_EQ(run(x_, {"xdotool", "key", "--delay", "1", "BackSpace", "BackSpace", "Left", "Left"}), 0);
+  ASSERT_EQ(run(x_, {"xdotool", "type", "--delay", "1", "X"}), 0);
+  ASSERT_TRUE(zelvo_.waitread(before, 5 + 2 + 6 + 1)) << diagnosis();
+  ASSERT_NO_FATAL_FAILURE(complete("hXel"));
+  if (onpath("xclip").empty()) GTEST_SKIP() << "xclip is not installed";
+  ASSERT_EQ(run(x_, {"sh", "-c", "printf 'echo one\\ntwo\\tthree\\n' | xclip -selection primary -i >/dev/null 2>&1"}), 0);
+  const std::string pasted = "echo one\rtwo\tthree\r";
+  ASSERT_NO_FATAL_FAILURE(step("key", "F11", static_cast<long>(pasted.size()) + 12));  // and the two markers
+  EXPECT_TRUE(zelvo_.waitidle());
+  EXPECT_EQ(zelvo_.output(expected_.size() + 1, std::chrono::milliseconds(500)), expected_)
+      << "the paste sent something by itself";
+  EXPECT_EQ(screen(), transcript(46, pasted));
+  ASSERT_NO_FATAL_FAILURE(complete(pasted));
   quit();
 }
 
