@@ -20,8 +20,9 @@ struct KeyState {
   Var Bs{"Bs"}, Delete{"Delete"}, Esc{"Esc"};                // keys
   Var CurR{"CurR"}, CurL{"CurL"}, SaveCur{"SaveCur"}, RestoreCur{"RestoreCur"};  // commands
   // Where the window's cursor stands, and the row of the line's end, both
-  // counted in rows below the prompt's row.
-  Var CurRow{"CurRow"}, EndRow{"EndRow"};
+  // counted in rows below the prompt's row; and for a line taller than the
+  // window, the row of the line shown in the window's top row (else -1).
+  Var CurRow{"CurRow"}, EndRow{"EndRow"}, TopRow{"TopRow"};
 };
 
 // The value of an integer variable of the loop.

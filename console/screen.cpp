@@ -24,12 +24,21 @@ const std::string_view replacement = "\xEF\xBF\xBD";  // U+FFFD
 // then ^? for DEL.
 const char carets[] = "^@^A^B^C^D^E^F^G^H^I^J^K^L^M^N^O^P^Q^R^S^T^U^V^W^X^Y^Z^[^\\^]^^^_^?";
 
+// The pictures of the C1 controls, codes 0x80 to 0x9F, which a terminal
+// would obey as commands: M- and the caret pair of the code less 0x80, as
+// cat -v shows them (M-^E for 0x85).
+const std::string metacarets = [] {
+  std::string s;
+  for (int c = 0; c < 32; ++c) s += std::string("M-^") + static_cast<char>(c + '@');
+  return s;
+}();
+
 // One character of a text: where it starts, its bytes (zero-width
 // characters after it included), its columns, and the picture of its first
-// character (the bytes themselves, a caret pair or U+FFFD); the zero-width
-// characters after it show as themselves. A picture is one character of the
-// terminal's, or for a caret pair two of a column each, which a row's end
-// can part.
+// character (the bytes themselves, a caret pair, M- and a caret pair, or
+// U+FFFD); the zero-width characters after it show as themselves. A picture
+// is one character of the terminal's, or for a control character two or
+// four of a column each, which a row's end can part.
 struct Glyph {
   int32_t start = 0, bytes = 0, base = 0, cols = 0;
   int32_t cell = 0;  // the columns of each of the terminal's characters in the picture
@@ -39,6 +48,15 @@ struct Glyph {
 
 // A control character as a caret pair.
 std::string_view caret(unsigned char b) { return {carets + 2 * (b == 0x7F ? 32 : b), 2}; }
+
+// The picture of a C1 control, code c (0x80 to 0x9F): four characters of a
+// column each.
+Glyph meta(Glyph g, char32_t c) {
+  g.cols = 4;
+  g.cell = 1;
+  g.picture = std::string_view(metacarets).substr(4 * (c - 0x80), 4);
+  return g;
+}
 
 // The next character of s from byte `at`: its bytes, columns and picture,
 // zero-width characters not joined yet.
@@ -54,6 +72,10 @@ Glyph single(std::string_view s, int32_t at) {
     g.picture = caret(b);
     return g;
   }
+  if (!utf8codeset() && b >= 0x80 && b <= 0x9F) {
+    g.bytes = 1;
+    return meta(g, b);
+  }
   char32_t cp = 0;
   int32_t n = utf8codeset() ? sequence(s.substr(static_cast<std::size_t>(at)), &cp) : 1;
   if (n <= 0) {  // no character: one byte, shown as U+FFFD
@@ -64,6 +86,7 @@ Glyph single(std::string_view s, int32_t at) {
     return g;
   }
   g.bytes = g.base = n;
+  if (cp >= 0x80 && cp <= 0x9F) return meta(g, cp);
   g.picture = s.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(n));
   if (b < 0x80 || !utf8codeset()) {
     g.cols = g.cell = 1;
@@ -155,40 +178,124 @@ bool inrow(const KeyState& k, const rt::Array& text, int32_t width) {
   return width == 0 || sumcols(glyphs(textof(k.Prompt.get()))) + sumcols(gs) < width;
 }
 
-// Draws the prompt and Line from the start of the prompt's row, clears what
-// was below, and puts the cursor at the start of the character after CurP
-// bytes (past the end: after the line, on a fresh row if it fills its last).
-void redraw(KeyState& k, int32_t width) {
-  std::string out;
-  if (num(k.CurRow) > 0) out += csi(num(k.CurRow), 'A');
-  out += "\r\033[J";
+// One character of the terminal's, placed: where it stands and the bytes
+// that show it (zero-width characters that go with it included).
+struct Piece {
+  Pos at;
+  std::string bytes;
+};
+
+// The prompt and Line laid out at a width: their characters in order, where
+// the line ends, and where the cursor stands (at the start of the character
+// after CurP bytes; past the end, after the line, on a fresh row if the
+// line fills its last).
+struct Layout {
+  std::vector<Piece> pieces;
   Pos end, cursor;
-  bool placed = false;
-  std::string_view prompt = textof(k.Prompt.get()), line = textof(k.Line.get());
-  for (const Glyph& g : glyphs(prompt)) {
-    end = past(end, g, width);
-    draw(out, prompt, g);
+  int32_t rows() const { return std::max(end.row, cursor.row) + 1; }
+};
+
+// Appends the pieces of g, a character of s, placed from `end` on.
+void place(Layout& l, std::string_view s, const Glyph& g, int32_t width) {
+  std::string picture;
+  draw(picture, s, g);
+  int32_t parts = g.cell > 0 && g.cols > g.cell ? g.cols / g.cell : 1;  // a caret pair parts at a row's end
+  for (int32_t i = 0; i < parts; ++i) {
+    Piece c;
+    c.at = l.end = startof(l.end, g, width);
+    c.bytes = parts == 1 ? picture : picture.substr(static_cast<std::size_t>(i), i + 1 < parts ? 1 : std::string::npos);
+    l.pieces.push_back(std::move(c));
+    l.end.col += g.cell;
   }
+}
+
+Layout layout(const KeyState& k, int32_t width) {
+  Layout l;
+  std::string_view prompt = textof(k.Prompt.get()), line = textof(k.Line.get());
+  for (const Glyph& g : glyphs(prompt)) place(l, prompt, g, width);
+  bool placed = false;
   int32_t at = num(k.CurP);
   for (const Glyph& g : glyphs(line)) {
     if (!placed && g.start >= at) {
-      cursor = startof(end, g, width);
+      l.cursor = startof(l.end, g, width);
       placed = true;
     }
-    end = past(end, g, width);
-    draw(out, line, g);
+    place(l, line, g, width);
   }
-  if (!placed) cursor = beyond(end, width);
-  if (cursor.row > end.row) {
+  if (!placed) l.cursor = beyond(l.end, width);
+  return l;
+}
+
+// The line's first row to show when it is taller than the window: the one
+// shown before if the cursor's row is still in view, else the nearest that
+// brings it in; never past the line's last rows.
+int32_t firstshown(int32_t before, const Layout& l, int32_t height) {
+  int32_t top = std::max(before, 0);
+  if (l.cursor.row < top) top = l.cursor.row;
+  if (l.cursor.row >= top + height) top = l.cursor.row - height + 1;
+  return std::clamp(top, 0, l.rows() - height);
+}
+
+// The prompt and Line from the start of the prompt's row, wrapped by the
+// terminal, then the cursor from the line's end to its place.
+void drawwhole(std::string& out, const Layout& l) {
+  for (const Piece& c : l.pieces) out += c.bytes;
+  if (l.cursor.row > l.end.row) {
     out += "\r\n";
-  } else if (!(cursor == end)) {
-    if (end.row > cursor.row) out += csi(end.row - cursor.row, 'A');
+  } else if (!(l.cursor == l.end)) {
+    if (l.end.row > l.cursor.row) out += csi(l.end.row - l.cursor.row, 'A');
     out += '\r';
-    if (cursor.col > 0) out += csi(cursor.col, 'C');
+    if (l.cursor.col > 0) out += csi(l.cursor.col, 'C');
+  }
+}
+
+// The cursor from row `row` (where the last character drawn stands) to its
+// place.
+void tocursor(std::string& out, const Layout& l, int32_t row) {
+  for (; row < l.cursor.row; ++row) out += "\r\n";
+  if (row > l.cursor.row) out += csi(row - l.cursor.row, 'A');
+  out += '\r';
+  if (l.cursor.col > 0) out += csi(l.cursor.col, 'C');
+}
+
+// The line's rows top to top + height - 1, from the start of the cursor's
+// row on, each ended by CR LF but the last, then the cursor to its place.
+void drawrows(std::string& out, const Layout& l, int32_t top, int32_t height) {
+  int32_t row = top;
+  for (const Piece& c : l.pieces) {
+    if (c.at.row < top) continue;
+    if (c.at.row >= top + height) break;
+    for (; row < c.at.row; ++row) out += "\r\n";
+    out += c.bytes;
+  }
+  tocursor(out, l, row);
+}
+
+// Draws the prompt and Line anew, from the row where they were drawn last:
+// the prompt's row, or for a line taller than the window the window's top
+// row. The cursor gets there by moving up, so that rows the emulator moved
+// (as it does when the window is resized) are followed. A line that fits in
+// the window is drawn from its prompt on. A taller one fills the window
+// with a stretch of its rows around the cursor's; when it first outgrows
+// the window, the rows above its prompt are scrolled away first, so that
+// none of its own rows goes to the scrollback while it is being edited.
+void redraw(KeyState& k, Size size) {
+  Layout l = layout(k, size.cols);
+  int32_t top = num(k.TopRow), up = num(k.CurRow) - std::max(top, 0);
+  std::string out = up > 0 ? csi(up, 'A') : "";
+  out += "\r\033[J";
+  if (size.rows == 0 || l.rows() <= size.rows) {
+    drawwhole(out, l);
+    top = -1;
+  } else {
+    if (top < 0 && size.rows > 1) out += std::string(static_cast<std::size_t>(size.rows - 1), '\n') + csi(size.rows - 1, 'A');
+    top = firstshown(top, l, size.rows);
+    drawrows(out, l, top, size.rows);
   }
   show(k, Temp(charvec(out)));
-  k.CurRow.set(intscalar(cursor.row));
-  k.EndRow.set(intscalar(end.row));
+  k.CurRow.set(intscalar(l.cursor.row));
+  k.EndRow.set(intscalar(l.end.row));
+  k.TopRow.set(intscalar(top));
 }
 
 }  // namespace
@@ -217,35 +324,48 @@ rt::Array visible(const rt::Array& text) {
   return charvec(out);
 }
 
-int32_t termwidth(const rt::Array& tty) {
+Size termsize(const rt::Array& tty) {
   winsize ws{};
-  if (ioctl(firstint(tty), TIOCGWINSZ, &ws) != 0) return 0;
-  return ws.ws_col;
+  if (ioctl(firstint(tty), TIOCGWINSZ, &ws) != 0) return {};
+  return {ws.ws_col, ws.ws_row};
 }
 
 void atprompt(KeyState& k) {
-  int32_t width = termwidth(k.XTtty.get());
+  int32_t width = termsize(k.XTtty.get()).cols;
   Pos end;
   for (const Glyph& g : glyphs(textof(k.Prompt.get()))) end = past(end, g, width);
   Pos cursor = beyond(end, width);
   if (cursor.row > end.row) show(k, Temp(charvec("\r\n")));  // a prompt that fills its row
   k.CurRow.set(intscalar(cursor.row));
   k.EndRow.set(intscalar(end.row));
+  k.TopRow.set(intscalar(-1));
 }
 
 void showedit(KeyState& k, const rt::Array& old, const rt::Array& part) {
-  int32_t width = termwidth(k.XTtty.get());
-  if (num(k.CurRow) == 0 && num(k.EndRow) == 0 && inrow(k, old, width) && inrow(k, k.Line.get(), width)) {
+  Size size = termsize(k.XTtty.get());
+  if (num(k.TopRow) < 0 && num(k.CurRow) == 0 && num(k.EndRow) == 0 && inrow(k, old, size.cols) &&
+      inrow(k, k.Line.get(), size.cols)) {
     if (rt::elemcount(part.rank, part.shape) > 0) show(k, part);
     return;
   }
-  redraw(k, width);
+  redraw(k, size);
 }
 
+// A line taller than the window is written out whole from the window's top,
+// so that its first rows go to the scrollback in order and its last stay
+// on the screen; the new row comes below them.
 void endline(KeyState& k) {
-  int32_t cursor = num(k.CurRow), end = num(k.EndRow);
-  std::string out = cursor < end ? csi(end - cursor, 'B') : "";
-  out += cursor <= end ? "\r\n" : "\r";  // below the end the cursor is on a fresh row already
+  int32_t cursor = num(k.CurRow), end = num(k.EndRow), top = num(k.TopRow);
+  std::string out;
+  if (top >= 0) {
+    if (cursor > top) out += csi(cursor - top, 'A');
+    out += "\r\033[J";
+    for (const Piece& c : layout(k, termsize(k.XTtty.get()).cols).pieces) out += c.bytes;
+    out += "\r\n";
+  } else {
+    out = cursor < end ? csi(end - cursor, 'B') : "";
+    out += cursor <= end ? "\r\n" : "\r";  // below the end the cursor is on a fresh row already
+  }
   show(k, Temp(charvec(out)));
 }
 

@@ -1,25 +1,31 @@
 // screen: what the window shows of the line being edited, and how a change
 // of the line reaches it.
 //
-// Characters. Under a UTF-8 codeset a valid multi-byte sequence is one
-// character; in any other locale, and for any byte that is not part of a
-// valid sequence, a byte is one. A zero-width character (a combining mark)
+// Characters (console/chars.h). A zero-width character (a combining mark)
 // goes with the character before it, so the cursor never stands between
-// the two. Each character takes the columns wcwidth gives it; a control
-// character (CR, DEL) is shown as a caret pair such as ^M, and a byte that
-// is no character, or a character the screen has no way to show, as the
-// replacement character U+FFFD.
+// the two. Each character takes the columns wcwidth gives it. No character
+// reaches the window as something it would obey: a control character (CR,
+// DEL) is shown as a caret pair such as ^M, a C1 control (the byte 0x80 to
+// 0x9F, or under UTF-8 the character U+0080 to U+009F) as M- and a caret
+// pair, as M-^E for 0x85, and a byte that is no character, or a character
+// the screen has no way to show, as the replacement character U+FFFD.
 //
 // Rows. A line that fits in the prompt's row, leaving room for the cursor
 // after it, is kept up to date with the editing actions' own bytes. A line
-// that wraps at the window's width (asked of the terminal at every change,
-// so that a resized window is followed) is drawn anew from its prompt on.
-// Terminal commands written for that:
+// that wraps at the window's width is drawn anew from its prompt on. A line
+// taller than the window fills the window with the stretch of its rows
+// around the cursor's, drawn anew from the window's top at every change;
+// its rows reach the scrollback only when it is finished, whole and in
+// order. The window's size is asked of the terminal at every change, so
+// that a resized window is followed. Terminal commands written for that:
 //   ESC "[" n "A"   cursor up n rows
 //   ESC "[" n "B"   cursor down n rows
 //   ESC "[" n "C"   cursor right n columns
+//   ESC "[H"        cursor to the window's top left corner
+//   ESC "[" r ";" c "H"  cursor to row r, column c (from 1)
 //   ESC "[J"        clear from the cursor to the end of the screen
-//   CR, CR LF       to the start of the row; to the start of the next row
+//   CR, CR LF, LF   to the start of the row; to the start of the next row;
+//                   to the next row, the window scrolling at its bottom
 #pragma once
 
 #include <cstdint>
@@ -44,9 +50,12 @@ int32_t columns(const rt::Array& text);
 // The bytes that show text on the screen.
 rt::Array visible(const rt::Array& text);
 
-// The terminal's width in columns; 0 when it does not tell, which counts as
-// a row without end.
-int32_t termwidth(const rt::Array& tty);
+// The terminal's size in columns and rows; 0 for either when the terminal
+// does not tell, which counts as without end.
+struct Size {
+  int32_t cols = 0, rows = 0;
+};
+Size termsize(const rt::Array& tty);
 
 // The prompt has just been written at the start of a fresh row.
 void atprompt(KeyState& k);

@@ -1,12 +1,13 @@
 // Fuzzes the key loop with arbitrary input on a pseudo-terminal of a chosen
-// width, in this process (tests/support/keyscreen.h), cut into reads in two
+// size, in this process (tests/support/keyscreen.h), cut into reads in two
 // ways: as the input's pieces say, each typed from the loop's before-read
 // hook so that every read takes one piece, and again into reads of 1 to 8
 // bytes, cut at places drawn from the input.
 // After every read of the first run the line and the history must be
 // consistent (0 <= CurP <= Nl, Nl the length of Line, at most 100 lines in
 // the history), and the window, modelled by a terminal emulator in UTF-8,
-// must show the transcript with the cursor at CurP. The two runs must hand
+// must show a stretch of the transcript's rows with the cursor at CurP, and
+// its scrollback the rows before, in order. The two runs must hand
 // on the same lines and end with the same line in hand: what the operator
 // gets never depends on where the terminal cut its reads.
 //
@@ -16,7 +17,7 @@
 // the system's nanosleep to return at once (the runtime's pauses are its
 // only callers; the C library's own sleeps do not come here).
 //
-// The input is a width byte, then a list of pieces, each a header byte and
+// The input is a size byte (width and height), then a list of pieces, each a header byte and
 // what it gives. With the top bit clear, bytes follow: the low 5 bits give
 // their number less one (1 to 32); with bit 6 set, the byte after the
 // header repeats the piece 1 to 256 times. With the top bit set, the low 7
@@ -49,7 +50,7 @@ namespace {
 
 constexpr size_t maxpieces = 160, maxbytes = 2048;
 constexpr int widths[] = {46, 20, 80, 9, 7, 5};  // 7: the prompt fills its row; 5: it wraps
-constexpr int rows = 120;  // longer transcripts scroll, and are not compared
+constexpr int heights[] = {24, 7, 3, 2};  // lines taller than the window are shown in part
 int devnull = -1, stderrcopy = -1;
 
 const char* const tokens[] = {
@@ -123,8 +124,9 @@ struct Outcome {
 
 // Runs the loop over the pieces; gives the window's first difference from
 // the transcript in *difference when the screen is checked.
-Outcome session(int width, const std::vector<std::string>& input, bool checked, std::string* difference) {
-  zelvotest::KeyScreen screen(width, rows);
+Outcome session(int width, int height, const std::vector<std::string>& input, bool checked,
+                std::string* difference) {
+  zelvotest::KeyScreen screen(width, height);
   if (!checked) screen.unchecked();
   Outcome got;
   auto each = [&](const zelvo::KeyState& k) {
@@ -175,10 +177,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   int width = widths[data[0] % std::size(widths)];
+  int height = heights[data[0] / std::size(widths) % std::size(heights)];
   std::vector<std::string> input = pieces(data + 1, size - 1);
   std::string difference;
-  Outcome cut = session(width, input, true, &difference);
-  if (!difference.empty()) fail("width " + std::to_string(width) + ": the window differs: " + difference);
+  Outcome cut = session(width, height, input, true, &difference);
+  if (!difference.empty())
+    fail(std::to_string(width) + "x" + std::to_string(height) + ": the window differs: " + difference);
   // The same bytes cut elsewhere: into reads of 1 to 8 bytes, at places
   // drawn from the input.
   std::string all;
@@ -191,7 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     recut.push_back(all.substr(at, n));
     at += n;
   }
-  Outcome other = session(width, recut, false, nullptr);
+  Outcome other = session(width, height, recut, false, nullptr);
   if (!(other == cut))
     fail("the outcome depends on the cut: as pieces " + joined(cut.sent) + " with [" + cut.line +
          "] in hand, cut elsewhere " + joined(other.sent) + " with [" + other.line + "]");

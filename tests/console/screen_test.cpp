@@ -14,14 +14,16 @@
 namespace {
 
 // Random keys: letters (never a closing word: no q, no x), runs long enough
-// to cross rows, two-byte, wide and combining characters, an inner CR and
-// DEL, and every editing and history key, Return now and then.
-std::vector<std::string> randomkeys(unsigned seed, int count) {
+// to cross rows and to outgrow a short window, characters of the locale
+// (two-byte, wide and combining ones in UTF-8; Latin-1 bytes and C1 controls
+// in a single-byte locale), an inner CR and DEL in pastes, and every editing
+// and history key, Return now and then.
+std::vector<std::string> randomkeys(unsigned seed, int count, bool utf8) {
   const std::vector<std::pair<int, std::string>> keys = {
-      {30, ""}, {3, "*"},  // letters: a few, or a run
-      {4, "é"}, {2, "ï"}, {3, "日"}, {2, "本語"}, {2, "e\xCC\x81"},
-      {2, "a\rb"}, {1, "z\x7F"},
-      {6, "\b"}, {4, "\x7F"}, {8, "\033[D"}, {6, "\033[C"}, {3, "\033[A"}, {3, "\033[B"}, {2, "\r"},
+      {30, ""}, {3, "*"}, {1, "**"},  // letters: a few, a run, a long run
+      {4, utf8 ? "é" : "\xE9"}, {2, utf8 ? "ï" : "\x85"}, {3, utf8 ? "日" : "\x9B"}, {2, utf8 ? "本語" : "\xFF"},
+      {2, utf8 ? "e\xCC\x81" : "\x80"}, {2, "\033[200~a\rb\033[201~"}, {1, "\033[200~z\x7F\xC2\x85\033[201~"},
+      {6, "\b"}, {4, "\033[3~"}, {8, "\033[D"}, {6, "\033[C"}, {3, "\033[A"}, {3, "\033[B"}, {2, "\r"},
   };
   const std::string letters = "abcdefghijklmnoprstuvwyz ";
   std::mt19937 random(seed);
@@ -31,8 +33,11 @@ std::vector<std::string> randomkeys(unsigned seed, int count) {
   std::vector<std::string> out;
   while (static_cast<int>(out.size()) < count) {
     std::string key = keys[static_cast<std::size_t>(pick(random))].second;
-    if (key.empty() || key == "*") {
-      int n = key.empty() ? 1 + static_cast<int>(random() % 3) : 10 + static_cast<int>(random() % 20);
+    if (key.empty() || key[0] == '*') {
+      int n = key.empty() ? 1 + static_cast<int>(random() % 3)
+              : key == "*" ? 10 + static_cast<int>(random() % 20)
+                           : 100 + static_cast<int>(random() % 100);
+      key.clear();
       for (int i = 0; i < n; ++i) key += letters[random() % letters.size()];
     }
     out.push_back(key);
@@ -40,12 +45,23 @@ std::vector<std::string> randomkeys(unsigned seed, int count) {
   return out;
 }
 
+// After every key the window shows a stretch of the transcript's rows that
+// holds the cursor, the cursor at CurP, and what scrolled off its top is the
+// transcript's rows before, in order: in windows of the console's size and
+// shorter, down to two rows, in UTF-8 and in a single-byte locale.
 TEST(Screen, WindowShowsTheTranscriptAfterEveryKey) {
-  ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
-  for (int width : {46, 20, 80}) {
-    zelvotest::KeyScreen keys(width);
-    EXPECT_EQ(keys.run(randomkeys(static_cast<unsigned>(width), 150)), "") << "width " << width;
-    EXPECT_FALSE(keys.scrolled()) << "width " << width << ": the screen scrolled, so it was not all checked";
+  struct Size {
+    int cols, rows;
+  } sizes[] = {{46, 500}, {46, 7}, {20, 3}, {80, 2}};
+  for (const char* locale : {"C.UTF-8", "C"}) {
+    ASSERT_NE(std::setlocale(LC_CTYPE, locale), nullptr);
+    for (Size size : sizes) {
+      zelvotest::KeyScreen keys(size.cols, size.rows);
+      std::string where = std::string(locale) + ", " + std::to_string(size.cols) + "x" + std::to_string(size.rows);
+      EXPECT_EQ(keys.run(randomkeys(static_cast<unsigned>(size.cols * size.rows), 150, locale[1] == '.')), "")
+          << where;
+      EXPECT_EQ(keys.skipped(), 0) << where << ": not every key was checked";
+    }
   }
   std::setlocale(LC_CTYPE, "C");
 }

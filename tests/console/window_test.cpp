@@ -22,6 +22,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -531,6 +532,56 @@ TEST_F(Window, Utf8CharactersAreEditedWhole) {
   ASSERT_NO_FATAL_FAILURE(step("type", "Z", 1));
   EXPECT_EQ(screen(), transcript(46, "日本Z語 x"));
   ASSERT_NO_FATAL_FAILURE(complete("日本Z語 x"));
+  quit();
+}
+
+// A line taller than the window (8 rows of 7), edited in its middle: the
+// window shows the stretch of its rows around the cursor, the edit in it,
+// and nothing of the line goes to the saved lines until Return, when all of
+// it does, once and in order. A window shrunk to two rows and grown back
+// again behaves the same.
+TEST_F(Window, LinesTallerThanTheWindowShowTheCursorsRows) {
+  ASSERT_NO_FATAL_FAILURE(step("type", "ls -l", 5));
+  ASSERT_NO_FATAL_FAILURE(complete("ls -l"));
+  // The screen's rows: the lines sent (whole), then a stretch of the line's
+  // rows that holds `mark`.
+  auto stretch = [&](const std::string& line, const std::string& mark, std::size_t height) {
+    std::vector<std::string> rows = screen(), sent = transcript(46, ""), all = transcript(46, line);
+    sent.pop_back();  // the prompt's row
+    ASSERT_GE(rows.size(), sent.size());
+    EXPECT_EQ(std::vector<std::string>(rows.begin(), rows.begin() + static_cast<long>(sent.size())), sent);
+    std::vector<std::string> shown(rows.begin() + static_cast<long>(sent.size()), rows.end());
+    EXPECT_EQ(shown.size(), height);
+    auto at = std::search(all.begin(), all.end(), shown.begin(), shown.end());
+    EXPECT_TRUE(at != all.end() && at >= all.begin() + static_cast<long>(sent.size())) << "not rows of the line";
+    std::string joined;
+    for (const std::string& r : shown) joined += r;
+    EXPECT_NE(joined.find(mark), std::string::npos) << joined;
+  };
+  std::string tall;
+  for (int i = 0; tall.size() < 350; ++i) tall += std::to_string(i % 10) + "abcdefgh ";
+  tall.resize(350);
+  ASSERT_NO_FATAL_FAILURE(step("type", tall, 350, 1));
+  ASSERT_NO_FATAL_FAILURE(keys("Left", 340));
+  ASSERT_NO_FATAL_FAILURE(step("type", "XY", 2));
+  tall = tall.substr(0, 10) + "XY" + tall.substr(10);
+  ASSERT_NO_FATAL_FAILURE(stretch(tall, "XY", 7));
+  ASSERT_NO_FATAL_FAILURE(complete(tall));
+  EXPECT_EQ(screen(), transcript(46, ""));
+
+  ASSERT_EQ(run(x_, {"xdotool", "windowsize", "--usehints", window_, "46", "2"}), 0);
+  pause(300);
+  std::string line(100, 'm');
+  ASSERT_NO_FATAL_FAILURE(step("type", line, 100, 1));
+  ASSERT_NO_FATAL_FAILURE(keys("Left", 50));
+  ASSERT_NO_FATAL_FAILURE(step("type", "Z", 1));
+  line = line.substr(0, 50) + "Z" + line.substr(50);
+  ASSERT_NO_FATAL_FAILURE(stretch(line, "Z", 2));
+  ASSERT_EQ(run(x_, {"xdotool", "windowsize", "--usehints", window_, "46", "7"}), 0);
+  pause(300);
+  ASSERT_NO_FATAL_FAILURE(keys("Right", 1));
+  ASSERT_NO_FATAL_FAILURE(complete(line));
+  EXPECT_EQ(screen(), transcript(46, ""));
   quit();
 }
 

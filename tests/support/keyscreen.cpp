@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "console/arrays.h"
+#include "console/chars.h"
 #include "console/editing.h"
 #include "console/globals.h"
 #include "console/keyloop.h"
@@ -36,9 +37,15 @@ int reportfd = -1;
 std::string textof(const rt::Array& a) {
   return std::string(rt::chars(a), static_cast<std::size_t>(rt::elemcount(a.rank, a.shape)));
 }
+// Whether the locale's codeset is UTF-8, as the console reads it.
+bool utf8locale() {
+  zelvo::readcodeset();
+  return zelvo::utf8codeset();
+}
 }  // namespace
 
-KeyScreen::KeyScreen(int width, int rows) : screen_(rows, width), transcript_(width, "zelvo: ", rows) {
+KeyScreen::KeyScreen(int width, int rows)
+    : screen_(rows, width, utf8locale()), transcript_(width, "zelvo: ", utf8locale()) {
   if (reportfd < 0) reportfd = dup(2);
   winsize size{};
   size.ws_col = static_cast<unsigned short>(width);
@@ -131,7 +138,7 @@ std::string KeyScreen::run(const std::vector<std::string>& batches,
   std::size_t next = 0;
   auto afterbatch = [&](const zelvo::KeyState& k) {
     catchup();
-    if (checked_ && difference.empty() && !screen_.scrolled()) {
+    if (checked_ && difference.empty()) {
       difference = transcript_.differs(screen_, textof(k.Line.get()), zelvo::firstint(k.CurP.get()));
       if (!difference.empty() && next > 0) difference += " (after batch " + std::to_string(next) + ")";
     }

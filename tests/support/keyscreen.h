@@ -1,8 +1,9 @@
-// The key loop run in this process on a pseudo-terminal of a given width,
+// The key loop run in this process on a pseudo-terminal of a given size,
 // fed one batch per read from its after-batch hook (the loop calls it before
 // every read), with its window modelled by a terminal emulator and checked
 // after every read: the screen must show the transcript, and the cursor
-// stand at CurP. A thread reads the master
+// stand at CurP. The screen and the transcript take the codeset of the
+// locale set when the KeyScreen is made. A thread reads the master
 // side all the while, as a window does, so that no write of the loop ever
 // waits for room; once the batches are used up the slave stops blocking, so
 // that the next read delivers nothing and the loop ends.
@@ -46,9 +47,8 @@ class KeyScreen {
   // The lines handed on to standard output, without their counts.
   const std::vector<std::string>& sent() const { return sent_; }
 
-  // Whether the screen scrolled, which ends the checks (a terminal cannot
-  // bring back what left its top).
-  bool scrolled() const { return screen_.scrolled(); }
+  // How many checks were skipped (see Transcript::differs).
+  int skipped() const { return transcript_.skipped(); }
 
  private:
   void type(const std::string& bytes);
