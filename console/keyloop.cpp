@@ -2,7 +2,12 @@
 // line.
 #include "console/keyloop.h"
 
+#include <stdio_ext.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <string_view>
 
 #include "console/arrays.h"
@@ -66,6 +71,13 @@ bool endsin(const KeyState& k, const char* word) {
   return firstint(Temp(plusreduce(same))) == 4;
 }
 
+// When a line did not reach standard output whole: a notice row in the
+// window, where the operator looks, and one more line lost.
+void notdelivered(KeyState& k, const std::string& why) {
+  show(k, Temp(charvec("zelvo: not delivered: " + why + "\r\n")));
+  k.Lost.set(dyadic(rt::OpPlus, k.Lost.get(), Temp(intscalar(1))));
+}
+
 // Return was pressed: the line goes to the history (unless it names a login
 // or a password), to the window as a new line, and to standard output.
 // Gives true when the line closes the loop.
@@ -79,12 +91,29 @@ bool complete(KeyState& k) {
   endline(k);  // CR LF, below the whole line
   rt::Array count, out = intscalar(1);
   rt::descclear(&count);
+  errno = 0;
   rt::write(&count, &out, &k.Line.get());
+  int failure = errno;
   rt::detalloc(&out);
   Temp shown(count);
+  int32_t written = firstint(shown), size = length(k.Line.get());
   rt::display(shown);
   // Each line reaches a reader at once, as its characters, count and break.
-  std::fflush(rt::outstream);
+  errno = 0;
+  bool flushed = std::fflush(rt::outstream) == 0;
+  if (written < 0) {
+    notdelivered(k, std::strerror(failure));
+  } else if (written < size) {
+    notdelivered(k, std::to_string(written) + " of " + std::to_string(size) + " bytes written");
+  } else if (!flushed) {
+    notdelivered(k, std::strerror(errno));
+  }
+  if (!flushed) {
+    // What the stream could not write is dropped, so that it never turns up
+    // inside a later line's record.
+    __fpurge(rt::outstream);
+    std::clearerr(rt::outstream);
+  }
   return endsin(k, "quit") || endsin(k, "exit");
 }
 
@@ -96,6 +125,9 @@ void newline(KeyState& k) {
   k.Line.set(charvec(""));
   atprompt(k);
 }
+
+// How the loop ended, once the window had answered.
+LoopEnd ended(const KeyState& k) { return num(k.Lost) > 0 ? LoopEnd::LinesLost : LoopEnd::Ended; }
 
 // Handles one key; gives true when it ends the loop.
 bool dispatch(KeyState& k, const Key& key) {
@@ -123,9 +155,9 @@ bool dispatch(KeyState& k, const Key& key) {
 }
 }  // namespace
 
-bool keyloop(rt::Array prompt, rt::Array xttty) { return keyloop(prompt, xttty, {}); }
+LoopEnd keyloop(rt::Array prompt, rt::Array xttty) { return keyloop(prompt, xttty, {}); }
 
-bool keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const KeyState&)>& afterbatch) {
+LoopEnd keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const KeyState&)>& afterbatch) {
   KeyState k(prompt, xttty);
   setconstants(k);
   showchecked(k, Temp(charvec(pastemode)));  // pastes come marked, told apart from typing
@@ -133,15 +165,16 @@ bool keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const K
   k.Text.set(charvec(""));
   // What the window sends first (its id) is thrown away; a window that
   // sends nothing at all never came up.
-  if (!readbatch(k)) return false;
+  if (!readbatch(k)) return LoopEnd::NoWindow;
   k.Text.set(charvec(""));
+  k.Lost.set(intscalar(0));
   k.History.set(charvec(""));
   k.Nhl.set(intscalar(0));
   k.Flag.set(charscalar('0'));
   newline(k);
   for (;;) {
     if (afterbatch) afterbatch(k);
-    if (!readbatch(k)) return true;
+    if (!readbatch(k)) return ended(k);
     // Every whole key in turn; a key that the read cut short waits in Text
     // for the rest.
     for (;;) {
@@ -149,7 +182,7 @@ bool keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const K
       if (key.kind == KeyKind::Unfinished) break;
       bool ends = dispatch(k, key);
       k.Text.set(drop(Temp(intscalar(key.length)), k.Text.get()));
-      if (ends) return true;
+      if (ends) return ended(k);
     }
   }
 }

@@ -9,16 +9,20 @@ namespace zelvo {
 
 struct KeyState;
 
-// Prompts on the terminal xttty, reads key batches, edits the line, and hands
-// each completed line to standard output: its characters, then its byte
-// count right-aligned in the print-precision width and a line break. Returns
-// after a line ending in "quit" or "exit", or when a read delivers nothing:
-// true, or false when already the first read (the window's greeting)
-// delivered nothing, so that no window ever came up.
-bool keyloop(rt::Array prompt, rt::Array xttty);
+// How the loop ended: the window never answered (already the first read,
+// the window's greeting, delivered nothing); it ended as it should (a line
+// ending in "quit" or "exit", or a read that delivered nothing); or it
+// ended so after some line did not reach standard output whole.
+enum class LoopEnd { NoWindow, Ended, LinesLost };
 
-// The same, calling `afterbatch` whenever a batch has been handled (for
-// tests and checks of the loop's state).
-bool keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const KeyState&)>& afterbatch);
+// Prompts on the terminal xttty, reads keys, edits the line, and hands each
+// completed line to standard output: its characters, then its byte count
+// right-aligned in the print-precision width and a line break. A line that
+// does not get there whole is reported in the window, and the loop goes on.
+LoopEnd keyloop(rt::Array prompt, rt::Array xttty);
+
+// The same, calling `afterbatch` before every read (for tests and checks of
+// the loop's state).
+LoopEnd keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const KeyState&)>& afterbatch);
 
 }  // namespace zelvo

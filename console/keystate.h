@@ -18,6 +18,7 @@ struct KeyState {
   Var Line{"Line"}, Nl{"Nl"}, CurP{"CurP"}, Tmp{"Tmp"};      // the line being edited
   Var History{"History"}, Nhl{"Nhl"}, NhMax{"NhMax"}, Hoffset{"Hoffset"}, Flag{"Flag"};
   Var Bs{"Bs"}, Delete{"Delete"}, Esc{"Esc"};                // keys
+  Var Lost{"Lost"};  // the lines that did not reach standard output whole
   Var CurR{"CurR"}, CurL{"CurL"}, SaveCur{"SaveCur"}, RestoreCur{"RestoreCur"};  // commands
   // Where the window's cursor stands, and the row of the line's end, both
   // counted in rows below the prompt's row; and for a line taller than the

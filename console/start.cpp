@@ -45,16 +45,21 @@ int zelvomain(int argc, char** argv) {
   XTcmd.set(charvec("xterm -name \"Zelvo: Keyboard Commands\" -sb -geometry 46x7+740+518"));
   FdC.set(startxt(charvec("stty raw -echo "), copyof(XTcmd.get())));
   announce(V.get(), announcement(startedtext));
-  bool opened = !hungup(FdC.get()) && keyloop(copyof(Prompt.get()), copyof(FdC.get()));
-  if (opened) announce(V.get(), announcement(stoppedtext));
+  LoopEnd end = hungup(FdC.get()) ? LoopEnd::NoWindow : keyloop(copyof(Prompt.get()), copyof(FdC.get()));
+  if (end != LoopEnd::NoWindow) announce(V.get(), announcement(stoppedtext));
 
   FdC.release();
   XTcmd.release();
   Prompt.release();
   V.release();
   LINEOFFSET.release();
-  if (!opened) {
+  if (end == LoopEnd::NoWindow) {
     std::fputs("zelvo: the terminal window could not be opened\n", stderr);
+    return 1;
+  }
+  // A line that was lost makes the whole run a failure, however it ended.
+  if (end == LoopEnd::LinesLost) {
+    std::fputs("zelvo: some lines were not delivered to standard output\n", stderr);
     return 1;
   }
   return 0;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -52,6 +53,37 @@ TEST(Start, WholeProgramWithAStandInWindow) {
   EXPECT_EQ(r.err, "");
   usleep(300000);  // the stand-in writes out the rest of the screen
   EXPECT_EQ(zelvotest::readfile(dir / "screen").substr(0, 15), "\033[?2004hzelvo: ");
+}
+
+// A line that cannot reach standard output (a full disk, a closed stream):
+// a notice row in the window, the run goes on, and it ends with status 1.
+TEST(Start, LinesNotDeliveredAreShownAndFailTheRun) {
+  struct Case {
+    const char* output;  // what standard output is: a file to open, or "" for closed
+    const char* why;
+  } cases[] = {{"/dev/full", "No space left on device"}, {"", "Bad file descriptor"}};
+  for (const Case& c : cases) {
+    zelvotest::TempDir dir;
+    zelvotest::writefile(dir / "script", "ls\n\\r\nquit\n\\r\n");
+    zelvotest::ChildResult r = zelvotest::runchild([&] {
+      std::string path = std::string(ZELVO_STANDIN_DIR) + ":" + std::getenv("PATH");
+      setenv("PATH", path.c_str(), 1);
+      setenv("ZELVO_STANDIN_SCRIPT", (dir / "script").c_str(), 1);
+      setenv("ZELVO_STANDIN_SCREEN", (dir / "screen").c_str(), 1);
+      if (*c.output) dup2(open(c.output, O_WRONLY), 1);
+      else close(1);
+      char name[] = "zelvo";
+      char* argv[] = {name, nullptr};
+      std::exit(zelvomain(1, argv));
+    });
+    EXPECT_EQ(r.status, 1) << c.why;
+    EXPECT_NE(r.err.find("zelvo: some lines were not delivered to standard output\n"), std::string::npos) << r.err;
+    usleep(300000);  // the stand-in writes out the rest of the screen
+    std::string screen = zelvotest::readfile(dir / "screen"), notice = std::string("zelvo: not delivered: ") + c.why;
+    int rows = 0;  // one notice row under each of the two lines
+    for (std::size_t at = 0; (at = screen.find("\r\n" + notice + "\r\n", at)) != std::string::npos; ++at) ++rows;
+    EXPECT_EQ(rows, 2) << screen;
+  }
 }
 
 }  // namespace
