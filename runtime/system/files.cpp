@@ -271,8 +271,13 @@ void fwrite(Array* result, const Array* name, const Array* text, const char* mod
       std::fprintf(errstream, "\nfwrite: can't open %s\n", path.str());
       rterror("fwrite: open failed");
     }
-    std::fwrite(text->value, 1, n, f);
-    std::fclose(f);
+    // A failed write, or a flush at the close that the file refuses (a full
+    // disk), would leave the file short: that stops the program instead.
+    bool whole = std::fwrite(text->value, 1, n, f) == n;
+    if (std::fclose(f) != 0 || !whole) {
+      std::fprintf(errstream, "\nfwrite: can't write %s\n", path.str());
+      rterror("fwrite: write failed");
+    }
   }
   intresult(result, 1);
 }

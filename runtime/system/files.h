@@ -38,7 +38,8 @@ void write(Array* result, const Array* dest, const Array* value);
 
 // Writes the text to the named file through a stdio stream, opened with mode
 // "w" (replace) or "a" (append); the empty name writes to the output stream.
-// The result is 1.
+// The result is 1. A file that cannot be opened, or that does not take every
+// byte (a write or the close fails), stops the program with a run-time error.
 void fwrite(Array* result, const Array* name, const Array* text, const char* mode);
 
 // Moves a descriptor's position: whence "b", "c" or "e", right (fd, offset).
