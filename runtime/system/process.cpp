@@ -208,10 +208,13 @@ static int32_t selectentries(const Array& sel, Entry* entries) {
   } else {
     rterror("[spawn]: bad selection type");
   }
+  // Each entry's descriptor is exactly two decimal digits: a sign, a blank
+  // or a letter there would put the pipe on some other descriptor.
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
   for (int32_t i = 0; i < n; ++i) {
     const char* e = text + 4 * i;
-    char digits[3] = {e[0], e[1], '\0'};
-    entries[i] = Entry{std::atoi(digits), e[2] == 'i', e[3] == 'n'};
+    if (!digit(e[0]) || !digit(e[1])) rterror("[spawn]: bad selection type");
+    entries[i] = Entry{10 * (e[0] - '0') + (e[1] - '0'), e[2] == 'i', e[3] == 'n'};
   }
   return n;
 }

@@ -195,6 +195,9 @@ TEST(SpawnDeathTest, SelectionRefusals) {
       {Val::intscalar(-1), "\\[spawn\\]: selection: negative count"},
       {Val::chars(std::string(48, 'o')), "\\[spawn\\]: selection: fewer pipes please \\(or re-compile for more\\) "},
       {Val::chars("00ib01ob02"), "\\[spawn\\]: selection: wrong nomber of characters"},
+      {Val::chars("00ibx1ob"), "\\[spawn\\]: bad selection type"},  // descriptors are two digits
+      {Val::chars("1xob"), "\\[spawn\\]: bad selection type"},
+      {Val::chars("-1ob"), "\\[spawn\\]: bad selection type"},
       {Val::real(2), "\\[spawn\\]: bad selection type"},
       {Val(), "\\[spawn\\]: bad selection type"},
   };
