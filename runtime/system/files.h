@@ -27,8 +27,9 @@ void read(Array* result, const Array* name);
 
 // The reader behind read and pipe: a 10 ms pause before every read call;
 // a terminal is read with one call, a regular file whole from its position
-// on, anything else is drained until end of file or an error. More bytes
-// than an array can hold (2^31 - 1) stop the program with a run-time error.
+// on, anything else is drained until end of file or an error (a read that a
+// signal interrupts is made again). More bytes than an array can hold
+// (2^31 - 1) stop the program with a run-time error.
 void readfd(Array* result, int32_t fd);
 
 // Writes the value's first n bytes (n its element count) to a descriptor in

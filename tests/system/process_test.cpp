@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -103,6 +105,21 @@ TEST(Pipe, WorksAfterTheStandardInputWasClosed) {
   EXPECT_EQ(child.status, 0);
   EXPECT_EQ(child.out, "[still fed]");
   EXPECT_EQ(child.err, "");
+}
+
+// A timer whose signal is handled without restarting system calls keeps
+// interrupting pipe's read while the command sleeps: the read is resumed,
+// and the output comes whole.
+TEST(Pipe, ReadsInterruptedByASignalAreResumed) {
+  auto child = zelvotest::runchild([] {
+    struct sigaction tick = {};
+    tick.sa_handler = [](int) {};
+    sigaction(SIGALRM, &tick, nullptr);
+    itimerval every50ms = {{0, 50000}, {0, 50000}};
+    setitimer(ITIMER_REAL, &every50ms, nullptr);
+    std::printf("[%s]", piped("sleep 1; echo hello", Val::chars("")).c_str());
+  });
+  EXPECT_EQ(child.out, "[hello\n]");
 }
 
 // The largest input an array can hold is fed whole, and no more: the
