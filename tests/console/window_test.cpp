@@ -194,19 +194,17 @@ class Program {
     pid_ = -1;
   }
 
-  // With `path` put first on the PATH, in the C.UTF-8 locale; as the leader
-  // of a session of its own (with no controlling terminal) when `leader`.
-  void start(const std::string& display, const std::string& errfile, const std::string& path, bool leader) {
+  // With `path` put first on the PATH, in the C.UTF-8 locale.
+  void start(const std::string& display, const std::string& errfile, const std::string& path) {
     int fds[2];
     ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
     std::fflush(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
-      // The program and the emulator it starts: one group to clean up.
-      if (leader)
-        setsid();
-      else
-        setpgid(0, 0);
+      // A session of its own, with no controlling terminal, as a service
+      // manager starts a program: the program and the emulator it starts
+      // are one group to clean up.
+      setsid();
       setenv("DISPLAY", display.c_str(), 1);
       setenv("PATH", (path + ":" + std::getenv("PATH")).c_str(), 1);
       setenv("LC_ALL", "C.UTF-8", 1);
@@ -219,7 +217,6 @@ class Program {
       execl(path.c_str(), "zelvo", static_cast<char*>(nullptr));
       _exit(127);
     }
-    if (!leader) setpgid(pid_, pid_);
     close(fds[1]);
     out_ = fds[0];
   }
@@ -338,7 +335,7 @@ class Window : public ::testing::Test {
                                                  " -xrm '*printFileImmediate: " + (dir_ / "screen") + "'"
                                                  " -xrm '*printAttributes: 0' \"$@\"\n");
     chmod((dir_ / "bin/xterm").c_str(), 0755);
-    ASSERT_NO_FATAL_FAILURE(zelvo_.start(x_, dir_ / "stderr", dir_ / "bin", leader_));
+    ASSERT_NO_FATAL_FAILURE(zelvo_.start(x_, dir_ / "stderr", dir_ / "bin"));
     auto deadline = Clock::now() + patience;
     while (window_.empty() && Clock::now() < deadline) {
       run(x_, {"xdotool", "search", "--onlyvisible", "--name", title}, &window_);
@@ -451,7 +448,6 @@ class Window : public ::testing::Test {
     return names;
   }
 
-  bool leader_ = false;  // the program leads a session of its own
   Subreaper reaper_;
   zelvotest::TempDir dir_;
   VirtualDisplay display_;
@@ -556,7 +552,9 @@ TEST_F(Window, FollowsAWidenedWindow) {
 }
 
 // Closing the window ends the program as an end of input does: status 0 at
-// once, and the reader gets the end of its input.
+// once, and the reader gets the end of its input. The program leads its
+// session, and still the window's terminal never became its controlling
+// one, whose end would kill it by a hangup.
 TEST_F(Window, ClosingTheWindowEndsTheProgram) {
   ASSERT_NO_FATAL_FAILURE(step("type", "ls", 2));
   ASSERT_NO_FATAL_FAILURE(complete("ls"));
@@ -565,19 +563,6 @@ TEST_F(Window, ClosingTheWindowEndsTheProgram) {
   EXPECT_EQ(zelvo_.wait(), 0) << diagnosis();
   EXPECT_LT(Clock::now() - closed, std::chrono::seconds(2));
   EXPECT_TRUE(zelvo_.ended()) << "standard output did not end";
-}
-
-// Started as the leader of a session of its own (as a service manager may
-// start it), the program still ends with status 0 when its window closes,
-// not by a hangup: the window's terminal never became its controlling one.
-class LeaderWindow : public Window {
- protected:
-  LeaderWindow() { leader_ = true; }
-};
-
-TEST_F(LeaderWindow, ClosingTheWindowEndsTheProgram) {
-  ASSERT_EQ(run(x_, {"xdotool", "windowkill", window_}), 0);
-  EXPECT_EQ(zelvo_.wait(), 0) << diagnosis();
 }
 
 }  // namespace
