@@ -51,6 +51,16 @@ rt::Array openrw(const rt::Array& name) {
   return fd;
 }
 
+// The slave side, opened read-write but never as the controlling terminal:
+// a program that leads a session of its own (started by setsid, or by a
+// service manager) would otherwise take the window's terminal for its own,
+// and the window's end would kill it by a hangup instead of ending its
+// input. Nothing is created where the device has gone. The descriptor, or -1.
+rt::Array openslave(const rt::Array& name) {
+  std::string path(static_cast<const char*>(name.value), static_cast<std::size_t>(length(name)));
+  return intscalar(::open(path.c_str(), O_RDWR | O_NOCTTY));
+}
+
 // The digits of a descriptor, without blanks.
 rt::Array digits(const rt::Array& fd) {
   rt::Array text;
@@ -136,7 +146,7 @@ rt::Array startxt(rt::Array sttycmd, rt::Array xtcmd) {
   Temp option(catenate(Temp(catenate(Temp(charvec(" -S")), s.TtyCC.get())), s.TtyN.get()));
   s.XTcmd.set(catenate(Temp(catenate(s.XTcmd.get(), option)), Temp(charvec(" & "))));
   shell(s.XTcmd.get());
-  s.Res.set(openrw(s.Tty.get()));
+  s.Res.set(openslave(s.Tty.get()));
   if (length(s.SttyCmd.get()) != 0)
     shell(Temp(catenate(Temp(catenate(s.SttyCmd.get(), Temp(charvec(" < ")))), s.Tty.get())));
   // The emulator holds the master side from here on. The program's own copy

@@ -16,6 +16,7 @@
 #include "runtime/core/globals.h"
 #include "runtime/system/process.h"
 #include "runtime/system/readbuffer.h"
+#include "runtime/system/resume.h"
 #include "runtime/system/sysargs.h"
 #include "runtime/system/sysvar.h"
 
@@ -155,7 +156,7 @@ static void readregular(ReadBuffer* b, int fd) {
   int32_t want = remaining(fd, st);
   bufreserve(b, want);
   while (b->gathered < want) {
-    ssize_t k = ::read(fd, b->bytes + b->gathered, static_cast<std::size_t>(want - b->gathered));
+    ssize_t k = sysread(fd, b->bytes + b->gathered, static_cast<std::size_t>(want - b->gathered));
     if (k <= 0) break;
     b->gathered += static_cast<int32_t>(k);
   }
@@ -166,7 +167,7 @@ static void readregular(ReadBuffer* b, int fd) {
 // pending on a non-blocking descriptor, ends the read.
 static void refusemore(int fd) {
   char extra;
-  if (::read(fd, &extra, 1) > 0) rterror("read fd: input beyond the int range");
+  if (sysread(fd, &extra, 1) > 0) rterror("read fd: input beyond the int range");
 }
 
 // Anything else: a pause before every read call. Each call asks for the
@@ -187,7 +188,7 @@ static void readstream(ReadBuffer* b, int fd, int64_t chunk, bool terminal) {
     int64_t n = chunk < INT32_MAX - b->gathered ? chunk : INT32_MAX - b->gathered;
     if (n < 0) n = 0;
     bufreserve(b, b->gathered + static_cast<int32_t>(n));
-    ssize_t k = ::read(fd, b->bytes + b->gathered, static_cast<std::size_t>(n));
+    ssize_t k = sysread(fd, b->bytes + b->gathered, static_cast<std::size_t>(n));
     if (k > 0) b->gathered += static_cast<int32_t>(k);
     if (k <= 0 || terminal) break;
   }
@@ -248,7 +249,7 @@ void write(Array* result, const Array* dest, const Array* value) {
   // n elements of any type span at least n bytes, so this never reads past
   // the storage; for characters it is exactly the text.
   int32_t n = elemcount(value->rank, value->shape);
-  ssize_t c = ::write(fd, value->value, static_cast<std::size_t>(n));
+  ssize_t c = syswrite(fd, value->value, static_cast<std::size_t>(n));
   if (c < 0)
     std::fprintf(errstream, "[write]: write error [%d] \n", static_cast<int>(c));
   else if (c < n)
@@ -271,8 +272,13 @@ void fwrite(Array* result, const Array* name, const Array* text, const char* mod
       std::fprintf(errstream, "\nfwrite: can't open %s\n", path.str());
       rterror("fwrite: open failed");
     }
-    std::fwrite(text->value, 1, n, f);
-    std::fclose(f);
+    // A failed write, or a flush at the close that the file refuses (a full
+    // disk), would leave the file short: that stops the program instead.
+    bool whole = std::fwrite(text->value, 1, n, f) == n;
+    if (std::fclose(f) != 0 || !whole) {
+      std::fprintf(errstream, "\nfwrite: can't write %s\n", path.str());
+      rterror("fwrite: write failed");
+    }
   }
   intresult(result, 1);
 }

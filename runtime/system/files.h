@@ -27,8 +27,9 @@ void read(Array* result, const Array* name);
 
 // The reader behind read and pipe: a 10 ms pause before every read call;
 // a terminal is read with one call, a regular file whole from its position
-// on, anything else is drained until end of file or an error. More bytes
-// than an array can hold (2^31 - 1) stop the program with a run-time error.
+// on, anything else is drained until end of file or an error (a read that a
+// signal interrupts is made again). More bytes than an array can hold
+// (2^31 - 1) stop the program with a run-time error.
 void readfd(Array* result, int32_t fd);
 
 // Writes the value's first n bytes (n its element count) to a descriptor in
@@ -38,7 +39,8 @@ void write(Array* result, const Array* dest, const Array* value);
 
 // Writes the text to the named file through a stdio stream, opened with mode
 // "w" (replace) or "a" (append); the empty name writes to the output stream.
-// The result is 1.
+// The result is 1. A file that cannot be opened, or that does not take every
+// byte (a write or the close fails), stops the program with a run-time error.
 void fwrite(Array* result, const Array* name, const Array* text, const char* mode);
 
 // Moves a descriptor's position: whence "b", "c" or "e", right (fd, offset).

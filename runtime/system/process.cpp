@@ -1,8 +1,7 @@
 // pipe, spawn and the collection of finished children.
 //
 // Children are collected without a SIGCHLD handler on purpose: a handler
-// would interrupt blocking reads of the terminal (an interrupted read gives
-// nothing, which ends the console's key loop) and cut sleeps short.
+// would cut the read pauses short, each cut reported on the error stream.
 #include "runtime/system/process.h"
 
 #include <dirent.h>
@@ -17,6 +16,7 @@
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
 #include "runtime/system/files.h"
+#include "runtime/system/resume.h"
 #include "runtime/system/sysargs.h"
 
 namespace rt {
@@ -43,9 +43,8 @@ void reapchildren() {
   int32_t kept = 0;
   for (int32_t i = 0; i < nchildren; ++i) {
     int status;
-    pid_t got = ::waitpid(children[i], &status, WNOHANG);
     // 0: still running. -1: not ours to wait for any more (collected).
-    if (got == 0 || (got < 0 && errno == EINTR)) children[kept++] = children[i];
+    if (syswaitpid(children[i], &status, WNOHANG) == 0) children[kept++] = children[i];
   }
   nchildren = kept;
   errno = saved;
@@ -135,7 +134,7 @@ static void widenpipe(int fd) {
   // within 1024 bytes of the int limit, a 32-bit count would step past it.
   for (int64_t at = 0; at < n; at += 1024) {
     int64_t piece = n - at < 1024 ? n - at : 1024;
-    ssize_t written = ::write(out[1], bytes + at, static_cast<std::size_t>(piece));
+    ssize_t written = syswrite(out[1], bytes + at, static_cast<std::size_t>(piece));
     (void)written;  // each piece counts as written in full
   }
   if (::close(out[1]) < 0) rterror("pipe: pipe (write end) close failed");
@@ -208,10 +207,13 @@ static int32_t selectentries(const Array& sel, Entry* entries) {
   } else {
     rterror("[spawn]: bad selection type");
   }
+  // Each entry's descriptor is exactly two decimal digits: a sign, a blank
+  // or a letter there would put the pipe on some other descriptor.
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
   for (int32_t i = 0; i < n; ++i) {
     const char* e = text + 4 * i;
-    char digits[3] = {e[0], e[1], '\0'};
-    entries[i] = Entry{std::atoi(digits), e[2] == 'i', e[3] == 'n'};
+    if (!digit(e[0]) || !digit(e[1])) rterror("[spawn]: bad selection type");
+    entries[i] = Entry{10 * (e[0] - '0') + (e[1] - '0'), e[2] == 'i', e[3] == 'n'};
   }
   return n;
 }

@@ -19,8 +19,9 @@ void pipe(Array* result, const Array* command, const Array* input);
 // int vector): the write end for an input entry, the read end otherwise.
 // The selection is a count n (the first n entries of the default table
 // "00ib01ob02ob03ib...10ob", at most 11) or 4 characters per entry: two
-// digits for the child's descriptor, "i" for its input (anything else: its
-// output), "n" for a non-blocking program end (anything else: blocking).
+// decimal digits for the child's descriptor (anything else there is a
+// run-time error), "i" for its input (anything else: its output), "n" for a
+// non-blocking program end (anything else: blocking).
 // The program's ends are close-on-exec, and a child of pipe or spawn closes
 // such ends before its command runs, so that no child started later holds
 // them open: closing an input end gives this child end of file at once.

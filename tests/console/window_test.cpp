@@ -203,7 +203,10 @@ class Program {
     std::fflush(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
-      setpgid(0, 0);  // the program and the emulator it starts: one group to clean up
+      // A session of its own, with no controlling terminal, as a service
+      // manager starts a program: the program and the emulator it starts
+      // are one group to clean up.
+      setsid();
       setenv("DISPLAY", display.c_str(), 1);
       setenv("PATH", (path + ":" + std::getenv("PATH")).c_str(), 1);
       setenv("LC_ALL", "C.UTF-8", 1);
@@ -216,7 +219,6 @@ class Program {
       execl(path.c_str(), "zelvo", static_cast<char*>(nullptr));
       _exit(127);
     }
-    setpgid(pid_, pid_);
     close(fds[1]);
     out_ = fds[0];
   }
@@ -631,7 +633,9 @@ TEST_F(Window, QuickKeysAndPastesReachTheLineWhole) {
 }
 
 // Closing the window ends the program as an end of input does: status 0 at
-// once, and the reader gets the end of its input.
+// once, and the reader gets the end of its input. The program leads its
+// session, and still the window's terminal never became its controlling
+// one, whose end would kill it by a hangup.
 TEST_F(Window, ClosingTheWindowEndsTheProgram) {
   ASSERT_NO_FATAL_FAILURE(step("type", "ls", 2));
   ASSERT_NO_FATAL_FAILURE(complete("ls"));

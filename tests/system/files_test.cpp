@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -420,6 +421,27 @@ TEST(FwriteDeathTest, Refusals) {
                  "^\nfwrite: can't open /nonexistent/dir/file\n" RTMSG("fwrite: open failed") "$");
   Val real = Val::real(1);
   EXPECT_RTERROR(rt::write(&r, &real, &text), "^" RTMSG("\\[write\\]: bad file name type") "$");
+}
+
+// Bytes that do not all reach the file stop the program, whether a write
+// fails (100,000 bytes to /dev/full) or only the flush at the close (100);
+// a 16 KiB filesystem (mounted as root) takes 16,384 bytes, not one more.
+TEST(FwriteDeathTest, BytesThatDoNotReachTheFileStopTheProgram) {
+  Val full = Val::chars("/dev/full"), r;
+  const char* failed = "^\nfwrite: can't write /dev/full\n" RTMSG("fwrite: write failed") "$";
+  for (int n : {100, 100000}) {
+    Val text = Val::chars(std::string(n, 'f'));
+    EXPECT_RTERROR(rt::fwrite(&r, &full, &text, "a"), failed);
+    EXPECT_RTERROR(rt::write(&r, &full, &text), failed);
+  }
+  TempDir dir;
+  if (mount("zelvo-test", dir.path().c_str(), "tmpfs", 0, "size=16k") != 0) GTEST_SKIP() << "mounting takes root";
+  Val name = Val::chars(dir / "f"), fits = Val::chars(std::string(16384, 'f')), over = Val::chars(fits.text() + "f");
+  rt::write(&r, &name, &fits);
+  EXPECT_EQ(readfile(dir / "f").size(), 16384u);
+  EXPECT_RTERROR(rt::write(&r, &name, &over),
+                 "^\nfwrite: can't write " + (dir / "f") + "\n" RTMSG("fwrite: write failed") "$");
+  umount(dir.path().c_str());
 }
 
 TEST(Lseek, MovesAndTraces) {

@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -105,6 +107,21 @@ TEST(Pipe, WorksAfterTheStandardInputWasClosed) {
   EXPECT_EQ(child.err, "");
 }
 
+// A timer whose signal is handled without restarting system calls keeps
+// interrupting pipe's read while the command sleeps: the read is resumed,
+// and the output comes whole.
+TEST(Pipe, ReadsInterruptedByASignalAreResumed) {
+  auto child = zelvotest::runchild([] {
+    struct sigaction tick = {};
+    tick.sa_handler = [](int) {};
+    sigaction(SIGALRM, &tick, nullptr);
+    itimerval every50ms = {{0, 50000}, {0, 50000}};
+    setitimer(ITIMER_REAL, &every50ms, nullptr);
+    std::printf("[%s]", piped("sleep 1; echo hello", Val::chars("")).c_str());
+  });
+  EXPECT_EQ(child.out, "[hello\n]");
+}
+
 // The largest input an array can hold is fed whole, and no more: the
 // piece after the last one lies past the int range.
 TEST(Pipe, FeedsTheLargestInputWhole) {
@@ -195,6 +212,9 @@ TEST(SpawnDeathTest, SelectionRefusals) {
       {Val::intscalar(-1), "\\[spawn\\]: selection: negative count"},
       {Val::chars(std::string(48, 'o')), "\\[spawn\\]: selection: fewer pipes please \\(or re-compile for more\\) "},
       {Val::chars("00ib01ob02"), "\\[spawn\\]: selection: wrong nomber of characters"},
+      {Val::chars("00ibx1ob"), "\\[spawn\\]: bad selection type"},  // descriptors are two digits
+      {Val::chars("1xob"), "\\[spawn\\]: bad selection type"},
+      {Val::chars("-1ob"), "\\[spawn\\]: bad selection type"},
       {Val::real(2), "\\[spawn\\]: bad selection type"},
       {Val(), "\\[spawn\\]: bad selection type"},
   };
