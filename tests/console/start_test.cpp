@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "console/arrays.h"
@@ -33,25 +34,33 @@ TEST(StartDeathTest, AnnouncementNeedsThePrompt) {
   EXPECT_RTERROR(announcement(startedtext), "^" RTMSG("undefined value \\(Prompt\\) used") "$");
 }
 
-// The whole program with the stand-in emulator as its window: the window's
-// keys come in, the line goes out, "quit" ends it with status 0, and nothing
-// else reaches either stream (the announcements are off).
-TEST(Start, WholeProgramWithAStandInWindow) {
-  zelvotest::TempDir dir;
+// The whole program in a child, with the stand-in emulator as its window
+// typing "ls", Return, "quit", Return; `before` runs in the child first.
+// The stand-in's screen is left in dir / "screen".
+zelvotest::ChildResult withstandin(const zelvotest::TempDir& dir, const std::function<void()>& before = {}) {
   zelvotest::writefile(dir / "script", "ls\n\\r\nquit\n\\r\n");
   zelvotest::ChildResult r = zelvotest::runchild([&] {
     std::string path = std::string(ZELVO_STANDIN_DIR) + ":" + std::getenv("PATH");
     setenv("PATH", path.c_str(), 1);
     setenv("ZELVO_STANDIN_SCRIPT", (dir / "script").c_str(), 1);
     setenv("ZELVO_STANDIN_SCREEN", (dir / "screen").c_str(), 1);
+    if (before) before();
     char name[] = "zelvo";
     char* argv[] = {name, nullptr};
     std::exit(zelvomain(1, argv));
   });
+  usleep(300000);  // the stand-in writes out the rest of the screen
+  return r;
+}
+
+// The window's keys come in, the line goes out, "quit" ends it with status
+// 0, and nothing else reaches either stream (the announcements are off).
+TEST(Start, WholeProgramWithAStandInWindow) {
+  zelvotest::TempDir dir;
+  zelvotest::ChildResult r = withstandin(dir);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "ls      2\nquit      4\n");
   EXPECT_EQ(r.err, "");
-  usleep(300000);  // the stand-in writes out the rest of the screen
   EXPECT_EQ(zelvotest::readfile(dir / "screen").substr(0, 15), "\033[?2004hzelvo: ");
 }
 
@@ -64,21 +73,12 @@ TEST(Start, LinesNotDeliveredAreShownAndFailTheRun) {
   } cases[] = {{"/dev/full", "No space left on device"}, {"", "Bad file descriptor"}};
   for (const Case& c : cases) {
     zelvotest::TempDir dir;
-    zelvotest::writefile(dir / "script", "ls\n\\r\nquit\n\\r\n");
-    zelvotest::ChildResult r = zelvotest::runchild([&] {
-      std::string path = std::string(ZELVO_STANDIN_DIR) + ":" + std::getenv("PATH");
-      setenv("PATH", path.c_str(), 1);
-      setenv("ZELVO_STANDIN_SCRIPT", (dir / "script").c_str(), 1);
-      setenv("ZELVO_STANDIN_SCREEN", (dir / "screen").c_str(), 1);
+    zelvotest::ChildResult r = withstandin(dir, [&] {
       if (*c.output) dup2(open(c.output, O_WRONLY), 1);
       else close(1);
-      char name[] = "zelvo";
-      char* argv[] = {name, nullptr};
-      std::exit(zelvomain(1, argv));
     });
     EXPECT_EQ(r.status, 1) << c.why;
     EXPECT_NE(r.err.find("zelvo: some lines were not delivered to standard output\n"), std::string::npos) << r.err;
-    usleep(300000);  // the stand-in writes out the rest of the screen
     std::string screen = zelvotest::readfile(dir / "screen"), notice = std::string("zelvo: not delivered: ") + c.why;
     int rows = 0;  // one notice row under each of the two lines
     for (std::size_t at = 0; (at = screen.find("\r\n" + notice + "\r\n", at)) != std::string::npos; ++at) ++rows;
