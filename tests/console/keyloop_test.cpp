@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -38,12 +39,14 @@ TEST(KeyLoop, CompletedLinesReachStandardOutput) {
 // Keys typed in one read act one after another, and what the operator ends
 // up with never depends on where the terminal cut its reads: each case is
 // typed in one write, then Return; the cut cases once more in two writes,
-// cut after each of their bytes.
+// cut after each of their bytes. In UTF-8 the C1 controls are control
+// characters too; in a single-byte locale 0x80 to 0x9F are bytes like others.
 TEST(KeyLoop, EveryKeyActsInTurnWhereverTheReadsAreCut) {
   struct Case {
     std::string typed, sent;  // what standard output gets once Return follows
     int bells;
-  } cases[] = {
+  };
+  const std::vector<Case> bytewise = {
       {"hello\b\b\033[D\033[DX", "hXel", 0},
       {"abc\bd", "abd", 0},
       {std::string("a\0b", 3), "ab", 1},  // codes 0 and 31 are refused, 32 goes in
@@ -58,6 +61,11 @@ TEST(KeyLoop, EveryKeyActsInTurnWhereverTheReadsAreCut) {
       {"one\rtwo", "one      3\ntwo", 0},
       {"\033[200~p\rq\tr\033s\177\033[201~", "p\rq\tr\033s\177", 0},  // a paste is data
       {"a\033[200~\033[201~b", "ab", 0},
+      {"\x80\x85\x9f", "\x80\x85\x9f", 0},
+  };
+  const std::vector<Case> utf8 = {
+      {"a\xC2\x80\xC2\x9F\xC2\xA0", "a\xC2\xA0", 2},  // U+0080 and U+009F refused, U+00A0 goes in
+      {"\033[200~\xC2\x85\033[201~", "\xC2\x85", 0},
   };
   auto result = [](KeySession& s, const std::vector<std::string>& writes) {
     for (const std::string& w : writes) s.type(w);
@@ -65,19 +73,23 @@ TEST(KeyLoop, EveryKeyActsInTurnWhereverTheReadsAreCut) {
     std::string out = s.out(1000);
     return std::make_pair(out.substr(0, out.size() >= 8 ? out.size() - 8 : 0), s.err().size());
   };
-  KeySession s;
-  s.start();
-  for (const Case& c : cases) {
-    auto [sent, bells] = result(s, {c.typed});
-    EXPECT_EQ(sent, c.sent) << c.typed;
-    EXPECT_EQ(bells, static_cast<std::size_t>(c.bells)) << c.typed;
+  for (const char* locale : {"C", "C.UTF-8"}) {
+    ASSERT_NE(std::setlocale(LC_CTYPE, locale), nullptr);  // the loop's child takes it along
+    KeySession s;
+    s.start();
+    for (const Case& c : locale[1] == '.' ? utf8 : bytewise) {
+      auto [sent, bells] = result(s, {c.typed});
+      EXPECT_EQ(sent, c.sent) << locale << " " << c.typed;
+      EXPECT_EQ(bells, static_cast<std::size_t>(c.bells)) << locale << " " << c.typed;
+    }
+    for (const std::string typed : {"\033[1;5D", "\033[3~", "a\033[200~b\rc\033[201~", "\xE6\x97\xA5\xC2\x85"}) {
+      auto whole = result(s, {typed});
+      for (std::size_t cut = 1; cut < typed.size(); ++cut)
+        EXPECT_EQ(result(s, {typed.substr(0, cut), typed.substr(cut)}), whole) << typed << " cut at " << cut;
+    }
+    EXPECT_EQ(s.finish(), 0);
   }
-  for (const std::string typed : {"\033[1;5D", "\033[3~", "a\033[200~b\rc\033[201~"}) {
-    auto whole = result(s, {typed});
-    for (std::size_t cut = 1; cut < typed.size(); ++cut)
-      EXPECT_EQ(result(s, {typed.substr(0, cut), typed.substr(cut)}), whole) << typed << " cut at " << cut;
-  }
-  EXPECT_EQ(s.finish(), 0);
+  std::setlocale(LC_CTYPE, "C");
 }
 
 TEST(KeyLoop, SingleKeysRefusedRingTheBellOnStandardErrorOnly) {

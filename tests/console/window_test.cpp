@@ -545,19 +545,16 @@ TEST_F(Window, Utf8CharactersAreEditedWhole) {
 TEST_F(Window, LinesTallerThanTheWindowShowTheCursorsRows) {
   ASSERT_NO_FATAL_FAILURE(step("type", "ls -l", 5));
   ASSERT_NO_FATAL_FAILURE(complete("ls -l"));
-  // The screen's rows: the lines sent (whole), then a stretch of the line's
-  // rows that holds `mark`.
+  // The window's last `height` rows: a stretch of the line's rows that
+  // holds `mark`, the saved lines above them the lines sent, whole.
   auto stretch = [&](const std::string& line, const std::string& mark, std::size_t height) {
-    std::vector<std::string> rows = screen(), sent = transcript(46, ""), all = transcript(46, line);
-    sent.pop_back();  // the prompt's row
-    ASSERT_GE(rows.size(), sent.size());
-    EXPECT_EQ(std::vector<std::string>(rows.begin(), rows.begin() + static_cast<long>(sent.size())), sent);
-    std::vector<std::string> shown(rows.begin() + static_cast<long>(sent.size()), rows.end());
-    EXPECT_EQ(shown.size(), height);
-    auto at = std::search(all.begin(), all.end(), shown.begin(), shown.end());
-    EXPECT_TRUE(at != all.end() && at >= all.begin() + static_cast<long>(sent.size())) << "not rows of the line";
+    std::vector<std::string> rows = screen(), all = transcript(46, line);
+    long before = static_cast<long>(transcript(46, "").size()) - 1;  // the rows of the lines sent
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(before) + height);
+    EXPECT_TRUE(std::equal(rows.begin(), rows.begin() + before, all.begin())) << "the saved lines are not those sent";
+    EXPECT_NE(std::search(all.begin() + before, all.end(), rows.begin() + before, rows.end()), all.end());
     std::string joined;
-    for (const std::string& r : shown) joined += r;
+    for (auto r = rows.begin() + before; r != rows.end(); ++r) joined += *r;
     EXPECT_NE(joined.find(mark), std::string::npos) << joined;
   };
   std::string tall;
