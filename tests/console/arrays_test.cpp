@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <initializer_list>
 #include <random>
 #include <string>
@@ -297,6 +298,26 @@ TEST(ArraysDeathTest, IndicesOutsideAnAxisAndInlineChecks) {
   testmxrank(V.get());
   EXPECT_RTERROR(testmxrank(M.get()), "^" RTMSG("\\[testmxrank\\] rank error") "$");
   EXPECT_RTERROR(testchar(V.get()), "^" RTMSG("type error") "$");
+}
+
+// Lengths and counts that an int cannot hold stop, before a row could be
+// written past a short block; the largest that it holds pass.
+TEST(ArraysDeathTest, CountsBeyondTheIntRangeStop) {
+  Var Two("Two", intscalar(2));
+  auto shaped = [&](std::initializer_list<double> shape) { return reshape(Temp(ivec(shape)), Two.get()); };
+  Var Widest("Widest", catenate(Temp(shaped({0, INT_MAX - 1})), Temp(shaped({0, 1}))));
+  EXPECT_EQ(Result(reverse(Widest.get())).all(), (Ints{0, INT_MAX}));
+  int32_t widest[] = {1, INT_MAX}, wider[] = {2, 1 << 30};
+  EXPECT_EQ(rt::elemcount(2, widest), INT_MAX);
+  struct Case { std::function<void()> run; std::string message; } cases[] = {
+      {[&] { Var M("M", shaped({65536, 65537})); assignrow(M.place(), Two.get(), Two.get()); }, "elemcount] element count"},
+      {[&] { Var M("M", shaped({65536, 32768})); assignrow(M.place(), Two.get(), Two.get()); }, "elemcount] element count"},
+      {[&] { rt::elemcount(2, wider); }, "elemcount] element count"},
+      {[&] { catenate(Temp(shaped({0, INT_MAX})), Temp(shaped({0, 1}))); }, "catenate] axis length"},
+      {[&] { catenate(Temp(shaped({0, 65536, 65537})), Temp(shaped({0, 65536, 65537})), 0); }, "prodrange] product"},
+  };
+  for (const Case& c : cases)
+    EXPECT_RTERROR(c.run(), "^apl run-time error: \n\\[" + c.message + " beyond the int range\n$");
 }
 
 }  // namespace
