@@ -300,10 +300,10 @@ TEST(ArraysDeathTest, IndicesOutsideAnAxisAndInlineChecks) {
   EXPECT_RTERROR(testchar(V.get()), "^" RTMSG("type error") "$");
 }
 
-// Lengths and counts that an int cannot hold stop, before a row could be
-// written past a short block; the largest that it holds pass.
+// Lengths, counts and indices that an int cannot hold stop, before a row
+// could be written past a short block; the largest that it holds pass.
 TEST(ArraysDeathTest, CountsBeyondTheIntRangeStop) {
-  Var Two("Two", intscalar(2));
+  Var Two("Two", intscalar(2)), Max("Max", intscalar(INT_MAX));
   auto shaped = [&](std::initializer_list<double> shape) { return reshape(Temp(ivec(shape)), Two.get()); };
   Var Widest("Widest", catenate(Temp(shaped({0, INT_MAX - 1})), Temp(shaped({0, 1}))));
   EXPECT_EQ(Result(reverse(Widest.get())).all(), (Ints{0, INT_MAX}));
@@ -315,6 +315,8 @@ TEST(ArraysDeathTest, CountsBeyondTheIntRangeStop) {
       {[&] { rt::elemcount(2, wider); }, "elemcount] element count"},
       {[&] { catenate(Temp(shaped({0, INT_MAX})), Temp(shaped({0, 1}))); }, "catenate] axis length"},
       {[&] { catenate(Temp(shaped({0, 65536, 65537})), Temp(shaped({0, 65536, 65537})), 0); }, "prodrange] product"},
+      {[&] { rt::indexorigin = 2; iota(Max.get()); }, "iota] index"},
+      {[&] { charvec(std::string_view(reinterpret_cast<char*>(wider), size_t{1} << 31)); }, "charvec] length"},
   };
   for (const Case& c : cases)
     EXPECT_RTERROR(c.run(), "^apl run-time error: \n\\[" + c.message + " beyond the int range\n$");
