@@ -14,6 +14,7 @@
 #include "console/locals.h"
 #include "runtime/core/globals.h"
 #include "runtime/scalar/dyadic.h"
+#include "runtime/text/number.h"
 #include "tests/support/child.h"
 
 using namespace zelvo;
@@ -317,6 +318,7 @@ TEST(ArraysDeathTest, CountsBeyondTheIntRangeStop) {
       {[&] { catenate(Temp(shaped({0, 65536, 65537})), Temp(shaped({0, 65536, 65537})), 0); }, "prodrange] product"},
       {[&] { rt::indexorigin = 2; iota(Max.get()); }, "iota] index"},
       {[&] { charvec(std::string_view(reinterpret_cast<char*>(wider), size_t{1} << 31)); }, "charvec] length"},
+      {[&] { rt::NumList full{nullptr, rt::Int, INT_MAX, INT_MAX}; rt::numstore(&full, rt::Int); }, "numstore] count"},
   };
   for (const Case& c : cases)
     EXPECT_RTERROR(c.run(), "^apl run-time error: \n\\[" + c.message + " beyond the int range\n$");
