@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -245,31 +244,25 @@ void shapes(FuzzedDataProvider& in) {
   };
   if (returns(!negative && inrange(product(l)), [&] { a = zelvo::reshape(lengths, two); })) {
     if (!is(a, l)) std::abort();
-    std::vector<int32_t> joined = l, taken = l, dropped = l;
-    joined[k] = static_cast<int32_t>(2 * int64_t{l[k]});
-    taken.back() = cut;
-    dropped.back() = last - cut;
-    struct Call {
-      std::function<rt::Array()> make;
-      bool ok;
-      std::vector<int32_t> shape;
-    } calls[] = {{[&] { return zelvo::catenate(a, a, k); }, inrange(2 * int64_t{l[k]}) && inrange(product(l, k + 1)), joined},
-                 {[&] { return zelvo::take(within, a); }, true, taken},
-                 {[&] { return zelvo::drop(count, a); }, true, dropped},
-                 {[&] { return zelvo::reverse(a); }, true, l}};
-    for (const Call& call : calls) {
+    // l with one length changed, and a call that must give that shape or stop.
+    auto with = [&](int32_t axis, int64_t length) {
+      std::vector<int32_t> w = l;
+      w[axis] = static_cast<int32_t>(length);
+      return w;
+    };
+    auto check = [&](bool ok, auto make, const std::vector<int32_t>& want) {
       rt::Array v;
-      if (returns(call.ok, [&] { v = call.make(); })) {
-        if (!is(v, call.shape)) std::abort();
-        rt::detalloc(&v);
-      }
-    }
+      if (returns(ok, [&] { v = make(); }) && !is(v, want)) std::abort();
+      if (ok) rt::detalloc(&v);
+    };
+    check(inrange(2 * int64_t{l[k]}) && inrange(product(l, k + 1)), [&] { return zelvo::catenate(a, a, k); }, with(k, 2 * int64_t{l[k]}));
+    check(true, [&] { return zelvo::take(within, a); }, with(rank - 1, cut));
+    check(true, [&] { return zelvo::drop(count, a); }, with(rank - 1, last - cut));
+    check(true, [&] { return zelvo::reverse(a); }, l);
     rt::detalloc(&a);
   }
   zelvofuzz::release(lengths, false);
-  rt::detalloc(&two);
-  rt::detalloc(&count);
-  rt::detalloc(&within);
+  for (rt::Array* v : {&two, &count, &within}) rt::detalloc(v);
 }
 
 }  // namespace
