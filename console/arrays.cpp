@@ -385,6 +385,7 @@ void relate(int32_t op, const T* l, bool onel, const T* r, bool oner, int32_t* o
 }  // namespace
 
 rt::Array charvec(std::string_view s) {
+  if (s.size() > INT32_MAX) rt::rterror("[charvec] length beyond the int range");
   int32_t n = static_cast<int32_t>(s.size());
   rt::Array a = fresh(rt::Char, 1, rt::vect1(n));
   if (n > 0) std::memcpy(a.value, s.data(), static_cast<std::size_t>(n));
@@ -495,6 +496,8 @@ rt::Array maxreduce(const rt::Array& a) { return reduce(rt::OpMax, a); }
 rt::Array iota(const rt::Array& n) {
   int32_t k = oneint(n, "[iota] length error");
   if (k < 0) rt::rterror("[iota] domain error");
+  if (k > 0 && int64_t{k} - 1 + rt::indexorigin > INT32_MAX)
+    rt::rterror("[iota] index beyond the int range");
   rt::Array r = fresh(rt::Int, 1, rt::vect1(k));
   for (int32_t i = 0; i < k; ++i)
     rt::ints(r)[i] = static_cast<int32_t>(int64_t{i} + rt::indexorigin);

@@ -10,7 +10,8 @@
 // Counts, masks and indices are ints (bits pass, reals are refused); index
 // positions follow the index origin, axes are given from 0. A scalar
 // argument of take, drop, compress and indexing counts as a one-element
-// vector. Every count or index outside its axis stops through rterror.
+// vector. Every count or index outside its axis stops through rterror, and
+// so does a result whose lengths, element count or indices no int can hold.
 #pragma once
 
 #include <cstdint>

@@ -12,8 +12,13 @@
 //   every blank.
 // A missing delimiter and arguments that are not characters may stop, and
 // are survived.
+// The shape arithmetic under txtmat (element count, catenation, reshape,
+// take, drop, reverse) also gets huge and negative lengths: every result is
+// shaped as exact arithmetic says, and a call stops exactly where an int
+// cannot hold a length, block or count (or a reshape length is negative).
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +30,7 @@
 #include "console/textmat.h"
 #include "fuzz/support.h"
 #include "fuzz/values.h"
+#include "runtime/core/shape.h"
 
 namespace {
 
@@ -180,15 +186,98 @@ void anything(FuzzedDataProvider& in) {
   zelvofuzz::release(v, false);
 }
 
+// A length: small, negative, at the ends of the int range or a factor of a
+// product just past them, or any int.
+int32_t anylength(FuzzedDataProvider& in) {
+  static const int32_t picks[] = {0, 1, 2, 3, -1, -3, 32768, 65536, 65537, 1 << 30, INT32_MAX - 1, INT32_MAX, INT32_MIN};
+  return in.ConsumeBool() ? in.PickValueInArray(picks) : in.ConsumeIntegral<int32_t>();
+}
+
+// The exact product of v's entries from `from` on; whether an int holds x.
+__int128 product(const std::vector<int32_t>& v, size_t from = 0) {
+  __int128 p = 1;
+  for (size_t i = from; i < v.size(); ++i) p *= v[i];
+  return p;
+}
+bool inrange(__int128 x) { return x >= INT32_MIN && x <= INT32_MAX; }
+
+// Runs fn, which must stop exactly when ok is false; gives ok.
+template <typename Fn>
+bool returns(bool ok, Fn&& fn) {
+  if (zelvofuzz::survives(fn) != ok) std::abort();
+  return ok;
+}
+
+// A shape l and its axis k: its element count; its catenation along k with
+// r (l with axis k changed); then, where its elements fit, a value of that
+// shape, catenated with itself along k and taken, dropped and reversed.
+void shapes(FuzzedDataProvider& in) {
+  int32_t rank = in.ConsumeIntegralInRange<int32_t>(1, 3), k = in.ConsumeIntegralInRange<int32_t>(0, rank - 1);
+  std::vector<int32_t> l(static_cast<size_t>(rank)), r;
+  for (int32_t& x : l) x = anylength(in);
+  r = l;
+  r[k] = anylength(in);
+  int32_t n = 0, *s, block, lc, rc;
+  if (returns(inrange(product(l)), [&] { n = rt::elemcount(rank, l.data()); }) && n != product(l)) std::abort();
+  __int128 sum = __int128{l[k]} + r[k];
+  if (returns(inrange(sum) && inrange(product(r, k + 1)),
+              [&] { rt::catenate(&s, rank, l.data(), rank, r.data(), k, 0, 2, &block, &lc, &rc); })) {
+    for (int32_t j = 0; j < rank; ++j)
+      if (s[j] != (j == k ? sum : l[j])) std::abort();
+    if (block != product(r, k + 1) || lc != l[k] || rc != r[k]) std::abort();
+    std::free(s);
+  }
+  bool negative = std::any_of(l.begin(), l.end(), [](int32_t x) { return x < 0; });
+  if (!negative && inrange(product(l)) && product(l) > 4096) return;  // more elements than is quick
+  // Drop gets any count, take one within the axis: a take beyond it stops
+  // while the console holds a std::vector, whose block survives cannot free.
+  int32_t c = anylength(in), last = l.back();
+  int32_t cut = static_cast<int32_t>(std::min(std::abs(int64_t{c}), int64_t{std::max(last, 0)}));
+  rt::Array lengths, two = zelvo::intscalar(2), count = zelvo::intscalar(c), a;
+  rt::Array within = zelvo::intscalar(c < 0 ? -cut : cut);
+  rt::descclear(&lengths);
+  rt::descset(&lengths, rt::Int, 1, &rank);
+  rt::descalloc(&lengths);
+  std::copy(l.begin(), l.end(), rt::ints(lengths));
+  auto is = [&](const rt::Array& v, const std::vector<int32_t>& want) {
+    return v.rank == rank && std::equal(want.begin(), want.end(), v.shape);
+  };
+  if (returns(!negative && inrange(product(l)), [&] { a = zelvo::reshape(lengths, two); })) {
+    if (!is(a, l)) std::abort();
+    // l with one length changed, and a call that must give that shape or stop.
+    auto with = [&](int32_t axis, int64_t length) {
+      std::vector<int32_t> w = l;
+      w[axis] = static_cast<int32_t>(length);
+      return w;
+    };
+    auto check = [&](bool ok, auto make, const std::vector<int32_t>& want) {
+      rt::Array v;
+      if (returns(ok, [&] { v = make(); }) && !is(v, want)) std::abort();
+      if (ok) rt::detalloc(&v);
+    };
+    check(inrange(2 * int64_t{l[k]}) && inrange(product(l, k + 1)), [&] { return zelvo::catenate(a, a, k); }, with(k, 2 * int64_t{l[k]}));
+    check(true, [&] { return zelvo::take(within, a); }, with(rank - 1, cut));
+    check(true, [&] { return zelvo::drop(count, a); }, with(rank - 1, last - cut));
+    check(true, [&] { return zelvo::reverse(a); }, l);
+    rt::detalloc(&a);
+  }
+  zelvofuzz::release(lengths, false);
+  for (rt::Array* v : {&two, &count, &within}) rt::detalloc(v);
+}
+
 }  // namespace
 
 ZELVO_FUZZ_INITIALIZE()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
-  uint8_t mode = in.ConsumeIntegralInRange<uint8_t>(0, 4);
+  uint8_t mode = in.ConsumeIntegralInRange<uint8_t>(0, 5);
   if (mode == 4) {
     anything(in);
+    return 0;
+  }
+  if (mode == 5) {
+    shapes(in);
     return 0;
   }
   // The delimiter, alone (as a scalar or a vector) or with a fill and maybe more.

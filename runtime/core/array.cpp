@@ -52,10 +52,31 @@ int32_t descalloc(Array* d) {
 }
 
 int32_t elemcount(int32_t rank, const int32_t* shape) {
-  int32_t n = 1;
-  for (int32_t i = rank - 1; i >= 0; --i) n *= shape[i];
+  int32_t n;
+  if (!intproduct(shape, rank, &n)) rterror("[elemcount] element count beyond the int range");
   return n;
 }
+
+bool intproduct(const int32_t* v, int64_t n, int32_t* product) {
+  constexpr int64_t bound = int64_t{1} << 31;
+  int64_t p = 1;
+  bool wide = false;  // |p| has passed 2^31, and only a 0 can bring it back
+  for (int64_t i = n - 1; i >= 0; --i) {
+    if (v[i] == 0) {
+      *product = 0;
+      return true;
+    }
+    if (wide) continue;
+    p *= v[i];  // |p| was at most 2^31, so it is at most 2^62 now
+    wide = p > bound || p < -bound;
+  }
+  if (wide || p > INT32_MAX) return false;
+  *product = static_cast<int32_t>(p);
+  return true;
+}
+
+// The bytes of any count an int holds, of the widest element, fit a size_t.
+static_assert(SIZE_MAX / 8 >= std::size_t{INT32_MAX});
 
 void vectalloc(void** p, int32_t n, int32_t type) {
   if (n <= 0) n = 1;
@@ -154,7 +175,9 @@ void mkscalar(Array* d, int32_t* p) {
 }
 
 int32_t mkcvect(Array* d, const char* s) {
-  int32_t n = static_cast<int32_t>(std::strlen(s));
+  std::size_t length = std::strlen(s);
+  if (length > INT32_MAX) rterror("[mkcvect] length beyond the int range");
+  int32_t n = static_cast<int32_t>(length);
   d->type = Char;
   d->rank = 1;
   d->shape = vect1(n);

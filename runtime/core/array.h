@@ -54,7 +54,12 @@ std::size_t elemsize(int32_t type);
 void descclear(Array* d);
 void descset(Array* d, int32_t type, int32_t rank, const int32_t* shape);
 int32_t descalloc(Array* d);
+// The product of the rank lengths (1 for rank 0); stops when an int cannot
+// hold it.
 int32_t elemcount(int32_t rank, const int32_t* shape);
+// Whether an int holds the product of the n ints at v (1 when n <= 0; 0 when
+// one of them is 0, however large the others); if so, stores it in *product.
+bool intproduct(const int32_t* v, int64_t n, int32_t* product);
 void vectalloc(void** p, int32_t n, int32_t type);
 void vectrealloc(void** p, int32_t n, int32_t type);
 Array* desccopy(Array* dst, const Array* src);

@@ -27,8 +27,13 @@ static int32_t* shapecopy(int32_t rank, const int32_t* shape) {
   return s;
 }
 
-// A length grown by n, wrapping rather than overflowing for absurd shapes.
-static int32_t grow(int32_t length, int32_t n) { return static_cast<int32_t>(int64_t{length} + n); }
+// A catenation's length along its axis: a length grown by n. A sum that an
+// int cannot hold stops.
+static int32_t grow(int32_t length, int32_t n) {
+  int64_t sum = int64_t{length} + n;
+  if (sum > INT32_MAX || sum < INT32_MIN) rterror("[catenate] axis length beyond the int range");
+  return static_cast<int32_t>(sum);
+}
 
 int32_t dsops(int32_t** shape, int32_t lrank, const int32_t* lshape, int32_t rrank,
               const int32_t* rshape) {
@@ -255,9 +260,11 @@ int32_t iabs(int32_t a) {
 }
 
 int32_t prodrange(int32_t a, int32_t b, const int32_t* v) {
-  int64_t p = 1;
-  for (int32_t i = a + 1; i < b; ++i) p = static_cast<int32_t>(p * v[i]);
-  return static_cast<int32_t>(p);
+  int32_t p = 1;
+  int64_t from = int64_t{a} + 1;
+  if (from < b && !intproduct(v + from, b - from, &p))
+    rterror("[prodrange] product beyond the int range");
+  return p;
 }
 
 int32_t* intcopy_skip(int32_t* dst, int32_t k, int32_t n, const int32_t* src) {

@@ -23,7 +23,8 @@ int32_t dsops(int32_t** shape, int32_t lrank, const int32_t* lshape, int32_t rra
 // Modes: (2, 2) along the last axis; (other, 2) along axis k; (other, other)
 // laminate at position k. Stores the result shape, the block size (product
 // of the result's lengths after the axis) and the left and right counts
-// along the axis; returns the result rank.
+// along the axis; returns the result rank. A length or block size that an
+// int cannot hold stops.
 int32_t catenate(int32_t** shape, int32_t lrank, const int32_t* lshape, int32_t rrank,
                  const int32_t* rshape, int32_t k, int32_t m1, int32_t m2, int32_t* block,
                  int32_t* lcount, int32_t* rcount);
@@ -62,7 +63,8 @@ int32_t imax(int32_t a, int32_t b);
 // largest int.
 int32_t iabs(int32_t a);
 
-// Product of v's entries strictly between positions a and b (1 if none).
+// Product of v's entries strictly between positions a and b (1 if none);
+// stops when an int cannot hold it.
 int32_t prodrange(int32_t a, int32_t b, const int32_t* v);
 
 // Copies the n ints of src except the one at position k into dst; returns

@@ -46,7 +46,9 @@ int32_t walksteps(int32_t rrank, const int32_t* rshape, int32_t srank, const int
                   int32_t** steps, const int32_t* map, const int32_t* offsets,
                   const int32_t* directions) {
   bool empty = elemcount(rrank, rshape) == 0;
-  int64_t stride = 1, start = 0;
+  // Strides and start wrap as their int results do: over an empty source
+  // with huge axes no int holds them, but an empty walk never uses them.
+  uint64_t stride = 1, start = 0;
   int32_t* s = newints(rrank);
   for (int32_t i = 0; i < rrank; ++i) s[i] = 0;
   for (int32_t t = srank - 1; t >= 0; --t) {
@@ -58,10 +60,14 @@ int32_t walksteps(int32_t rrank, const int32_t* rshape, int32_t srank, const int
       rterror("[walksteps] axis error");
     }
     if (!empty) checkaxis(t, sshape[t], offsets[t], directions[t], rshape[axis]);
-    s[axis] = static_cast<int32_t>(s[axis] + stride * directions[t]);
-    start += stride * offsets[t];
-    stride *= sshape[t];
+    s[axis] = static_cast<int32_t>(static_cast<uint64_t>(s[axis]) +
+                                   stride * static_cast<uint64_t>(directions[t]));
+    start += stride * static_cast<uint64_t>(offsets[t]);
+    stride *= static_cast<uint64_t>(sshape[t]);
   }
+  // A walk that visits elements needs a source that an int can count: then
+  // every stride, and the start, is exact.
+  if (!empty) elemcount(srank, sshape);
   // Each axis's step also undoes the moves that its inner axis made along a
   // full run of that axis; s[i + 1] is read before its own update.
   for (int32_t i = 0; i + 1 < rrank; ++i)

@@ -19,8 +19,9 @@ int32_t walkinit(int32_t n, int32_t** map, int32_t** offsets, int32_t** directio
 
 // The start position, and in *steps a new vector of one step per result
 // axis, for a result of rank rrank and shape rshape over a source of rank
-// srank and shape sshape. Stops if the map names no result axis, or if a
-// non-empty result would visit a source index outside its axis.
+// srank and shape sshape. Stops if the map names no result axis, if a
+// non-empty result would visit a source index outside its axis or a source
+// that an int cannot count, or if an int cannot count the result.
 int32_t walksteps(int32_t rrank, const int32_t* rshape, int32_t srank, const int32_t* sshape,
                   int32_t** steps, const int32_t* map, const int32_t* offsets,
                   const int32_t* directions);

@@ -148,7 +148,8 @@ static void widen(void* value, int32_t n) {
 
 void numstore(NumList* list, int32_t code) {
   if (list->count == list->capacity) {
-    list->capacity += 80;
+    if (list->count == INT32_MAX) rterror("[numstore] count beyond the int range");
+    list->capacity = list->capacity > INT32_MAX - 80 ? INT32_MAX : list->capacity + 80;
     vectrealloc(&list->value, list->capacity, list->type);
   }
   if (code == Real && list->type == Int) {

@@ -96,7 +96,7 @@ void numstart(NumList* list);
 
 // Appends the number in numtoken, scanned with code 2 (atoi) or 3 (atof).
 // The first real turns every stored integer into a real; a full list grows
-// by 80 elements.
+// by 80 elements. A number past the most that an int counts stops.
 void numstore(NumList* list, int32_t code);
 
 // Hands the list over to result: one number gives a scalar, several a

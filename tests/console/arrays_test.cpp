@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <initializer_list>
 #include <random>
 #include <string>
@@ -13,6 +14,7 @@
 #include "console/locals.h"
 #include "runtime/core/globals.h"
 #include "runtime/scalar/dyadic.h"
+#include "runtime/text/number.h"
 #include "tests/support/child.h"
 
 using namespace zelvo;
@@ -297,6 +299,26 @@ TEST(ArraysDeathTest, IndicesOutsideAnAxisAndInlineChecks) {
   testmxrank(V.get());
   EXPECT_RTERROR(testmxrank(M.get()), "^" RTMSG("\\[testmxrank\\] rank error") "$");
   EXPECT_RTERROR(testchar(V.get()), "^" RTMSG("type error") "$");
+}
+
+// Lengths, counts and indices beyond an int stop; the largest an int holds pass.
+TEST(ArraysDeathTest, CountsBeyondTheIntRangeStop) {
+  Var Two("Two", intscalar(2)), Max("Max", intscalar(INT_MAX));
+  auto shaped = [&](std::initializer_list<double> shape) { return reshape(Temp(ivec(shape)), Two.get()); };
+  EXPECT_EQ(Result(catenate(Temp(shaped({0, INT_MAX - 1})), Temp(shaped({0, 1})))).all(), (Ints{0, INT_MAX}));
+  int32_t widest[] = {1, INT_MAX};
+  EXPECT_EQ(rt::elemcount(2, widest), INT_MAX);
+  struct Case { std::function<void()> run; std::string message; } cases[] = {
+      {[&] { Var M("M", shaped({65536, 65537})); assignrow(M.place(), Two.get(), Two.get()); }, "elemcount] element count"},
+      {[&] { Var M("M", shaped({65536, 32768})); assignrow(M.place(), Two.get(), Two.get()); }, "elemcount] element count"},
+      {[&] { catenate(Temp(shaped({0, INT_MAX})), Temp(shaped({0, 1}))); }, "catenate] axis length"},
+      {[&] { catenate(Temp(shaped({0, 65536, 65537})), Temp(shaped({0, 65536, 65537})), 0); }, "prodrange] product"},
+      {[&] { rt::indexorigin = 2; iota(Max.get()); }, "iota] index"},
+      {[&] { charvec(std::string_view(reinterpret_cast<char*>(widest), size_t{1} << 31)); }, "charvec] length"},
+      {[&] { rt::NumList full{nullptr, rt::Int, INT_MAX, INT_MAX}; rt::numstore(&full, rt::Int); }, "numstore] count"},
+  };
+  for (const Case& c : cases)
+    EXPECT_RTERROR(c.run(), "^apl run-time error: \n\\[" + c.message + " beyond the int range\n$");
 }
 
 }  // namespace
