@@ -162,7 +162,11 @@ int main(int argc, char** argv) {
   std::ifstream script(scriptname ? scriptname : "/dev/null");
   const char* lines = std::getenv("ZELVO_STANDIN_LINES");
 
+  // What the program shows first is its prompt, after the command that
+  // turns bracketed paste on, which a window obeys and does not show.
   std::string prompt = drain(master, screen, 2000);
+  const std::string pastemode = "\033[?2004h";
+  if (prompt.compare(0, pastemode.size(), pastemode) == 0) prompt.erase(0, pastemode.size());
   const char* id = "4194316\n";
   if (write(master, id, std::strlen(id)) < 0) return 4;
   consumed(slave, master, std::strlen(id));
