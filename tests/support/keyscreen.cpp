@@ -7,9 +7,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "console/arrays.h"
 #include "console/chars.h"
@@ -30,8 +32,20 @@ const std::string sentinel = "\033[0m";
 int reportfd = -1;
 
 [[noreturn]] void broken(const char* what) {
-  dprintf(reportfd >= 0 ? reportfd : 2, "KeyScreen: %s\n", what);
+  dprintf(reportfd >= 0 ? reportfd : 2, "KeyScreen: %s (%s)\n", what, std::strerror(errno));
   std::abort();
+}
+
+// Writes all of bytes, going on after a short write or a signal (a fuzzer's
+// timer interrupts a write that has to wait for room).
+bool writeall(int fd, const std::string& bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    ssize_t k = write(fd, bytes.data() + done, bytes.size() - done);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) return false;
+    done += static_cast<std::size_t>(k);
+  }
+  return true;
 }
 
 std::string textof(const rt::Array& a) {
@@ -81,7 +95,7 @@ void KeyScreen::readmaster() {
 void KeyScreen::type(const std::string& bytes) {
   int held = 0;
   if (ioctl(slave_, FIONREAD, &held) != 0) broken("no count of pending bytes");
-  if (write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) broken("typing failed");
+  if (!writeall(master_, bytes)) broken("typing failed");
   for (int i = 0; i < 50000; ++i) {
     int count = 0;
     if (ioctl(slave_, FIONREAD, &count) == 0 && static_cast<std::size_t>(count) == held + bytes.size()) return;
@@ -97,7 +111,7 @@ void KeyScreen::catchup() {
     std::lock_guard<std::mutex> hold(lock_);
     shown_.clear();
   } else {
-    if (write(slave_, sentinel.data(), sentinel.size()) != static_cast<ssize_t>(sentinel.size())) broken("no sentinel");
+    if (!writeall(slave_, sentinel)) broken("no sentinel");
     std::string got;
     {
       std::unique_lock<std::mutex> hold(lock_);
