@@ -20,43 +20,6 @@ namespace zelvo {
 
 namespace {
 
-// Where values without elements keep their shape (empty vectors) and their
-// elements. detalloc never frees either: it leaves empty vectors alone and
-// frees no elements of an array with a zero axis.
-int32_t emptyshape[1] = {0};
-rt::Cell emptystore;
-
-// A fresh owned value of this type and shape, taking over `shape` (a heap
-// vector, or the scalar shape for rank 0). Its elements are not set.
-rt::Array fresh(int32_t type, int32_t rank, int32_t* shape) {
-  rt::Array a;
-  rt::descclear(&a);
-  a.type = type;
-  a.rank = rank;
-  a.shape = rank > 0 ? shape : rt::scalarshape;
-  int32_t n = rt::elemcount(rank, a.shape);
-  if (n > 0) {
-    rt::vectalloc(&a.value, n, type);
-  } else {
-    a.value = &emptystore;
-    if (rank == 1) {
-      std::free(shape);
-      a.shape = emptyshape;
-    }
-  }
-  return a;
-}
-
-// A new copy of a shape (the scalar shape for rank 0).
-int32_t* shapeof(int32_t rank, const int32_t* shape) {
-  if (rank <= 0) return rt::scalarshape;
-  void* p;
-  rt::vectalloc(&p, rank, rt::Int);
-  int32_t* copy = static_cast<int32_t*>(p);
-  rt::intcopy(copy, rank, shape);
-  return copy;
-}
-
 int32_t count(const rt::Array& a) { return rt::elemcount(a.rank, a.shape); }
 
 // Element i of a, in a cell of a's type.
@@ -146,14 +109,14 @@ rt::Array walk(const rt::Array& a, const std::vector<Move>& moves) {
   int32_t rank = a.rank;
   int32_t *map, *offsets, *directions, *steps;
   rt::walkinit(rank, &map, &offsets, &directions);
-  int32_t* shape = shapeof(rank, a.shape);
+  int32_t* shape = rt::shapecopy(rank, a.shape);
   for (int32_t t = 0; t < rank; ++t) {
     shape[t] = moves[t].length;
     offsets[t] = moves[t].offset;
     directions[t] = moves[t].direction;
   }
   int64_t at = rt::walksteps(rank, shape, rank, a.shape, &steps, map, offsets, directions);
-  rt::Array r = fresh(a.type, rank, shape);
+  rt::Array r = rt::newarray(a.type, rank, shape);
   std::vector<int32_t> index(static_cast<std::size_t>(rank), 0);
   int32_t n = count(r), last = rank - 1, run = rank > 0 ? r.shape[last] : 1;
   // One run along the last axis at a time; then each axis whose inner axes
@@ -246,7 +209,7 @@ rt::Array catenation(const rt::Array& left, const rt::Array& right, std::optiona
   int32_t type = nl == 0 && nr > 0   ? right.type
                  : nr == 0 && nl > 0 ? left.type
                                      : rt::imax(left.type, right.type);
-  rt::Array r = fresh(type, rank, shape);
+  rt::Array r = rt::newarray(type, rank, shape);
   // The result is a run of groups: lc * block items of the left, then
   // rc * block items of the right.
   int64_t lpart = int64_t{lc} * block, group = lpart + int64_t{rc} * block;
@@ -276,7 +239,7 @@ rt::Array compressints(const int32_t* mask, int32_t nm, const rt::Array& a) {
   int32_t na = count(a), n = 0;
   for (int32_t i = 0; i < nm; ++i) n += mask[i] != 0 ? 1 : 0;
   if (na != 1 && nm != na) rt::rterror("length error: compress, shape missmatch");
-  rt::Array r = fresh(a.type, 1, rt::vect1(n));
+  rt::Array r = rt::newarray(a.type, 1, rt::vect1(n));
   if (na == 1) {
     copyrun(r, 0, a, 0, 0, n);
     return r;
@@ -296,7 +259,7 @@ rt::Array compressints(const int32_t* mask, int32_t nm, const rt::Array& a) {
 
 // The and-scan (andscan true) or or-scan along the last axis.
 rt::Array scan(bool andscan, const rt::Array& a) {
-  rt::Array r = fresh(rt::Bit, a.rank, shapeof(a.rank, a.shape));
+  rt::Array r = rt::newarray(rt::Bit, a.rank, rt::shapecopy(a.rank, a.shape));
   int32_t n = count(a), run = a.rank > 0 ? a.shape[a.rank - 1] : 1;
   int32_t* out = rt::ints(r);
   if (a.type == rt::Bit) {
@@ -334,12 +297,12 @@ int32_t intreduce(int32_t op, const int32_t* v, int32_t n) {
 rt::Array reduce(int32_t op, const rt::Array& a) {
   int32_t type = a.type == rt::Bit ? rt::Int : a.type;
   if (a.rank == 0) {
-    rt::Array r = fresh(type, 0, rt::scalarshape);
+    rt::Array r = rt::newarray(type, 0, rt::scalarshape);
     put(r, 0, element(a, 0), a.type);
     return r;
   }
   int32_t run = a.shape[a.rank - 1];
-  rt::Array r = fresh(type, a.rank - 1, shapeof(a.rank - 1, a.shape));
+  rt::Array r = rt::newarray(type, a.rank - 1, rt::shapecopy(a.rank - 1, a.shape));
   int32_t n = count(r);
   for (int32_t k = 0; k < n; ++k) {
     rt::Cell acc;
@@ -387,7 +350,7 @@ void relate(int32_t op, const T* l, bool onel, const T* r, bool oner, int32_t* o
 rt::Array charvec(std::string_view s) {
   if (s.size() > INT32_MAX) rt::rterror("[charvec] length beyond the int range");
   int32_t n = static_cast<int32_t>(s.size());
-  rt::Array a = fresh(rt::Char, 1, rt::vect1(n));
+  rt::Array a = rt::newarray(rt::Char, 1, rt::vect1(n));
   if (n > 0) std::memcpy(a.value, s.data(), static_cast<std::size_t>(n));
   return a;
 }
@@ -398,19 +361,19 @@ std::string_view textof(const rt::Array& a) {
 }
 
 rt::Array intscalar(int32_t v) {
-  rt::Array a = fresh(rt::Int, 0, rt::scalarshape);
+  rt::Array a = rt::newarray(rt::Int, 0, rt::scalarshape);
   rt::ints(a)[0] = v;
   return a;
 }
 
 rt::Array charscalar(char c) {
-  rt::Array a = fresh(rt::Char, 0, rt::scalarshape);
+  rt::Array a = rt::newarray(rt::Char, 0, rt::scalarshape);
   rt::chars(a)[0] = c;
   return a;
 }
 
 rt::Array copyof(const rt::Array& a) {
-  rt::Array r = fresh(a.type, a.rank, shapeof(a.rank, a.shape));
+  rt::Array r = rt::newarray(a.type, a.rank, rt::shapecopy(a.rank, a.shape));
   copyrun(r, 0, a, 0, 1, count(r));
   return r;
 }
@@ -422,7 +385,7 @@ int32_t length(const rt::Array& a) { return a.shape[0]; }
 rt::Array dyadic(int32_t op, const rt::Array& left, const rt::Array& right) {
   int32_t* shape;
   int32_t rank = rt::dsops(&shape, left.rank, left.shape, right.rank, right.shape);
-  rt::Array r = fresh(rt::dsopt(op, left.type, right.type), rank, shape);
+  rt::Array r = rt::newarray(rt::dsopt(op, left.type, right.type), rank, shape);
   int32_t n = count(r), nl = count(left), nr = count(right);
   if (op >= rt::OpLess && op <= rt::OpGreater && n > 0) {
     if (left.type == rt::Char && right.type == rt::Char) {
@@ -480,7 +443,7 @@ rt::Array compress(const rt::Array& mask, const rt::Array& a) {
     if (intat(mask, i) != 0) chosen.push_back(i);
   if (na != 1 && nm != na) rt::rterror("length error: compress, shape missmatch");
   int32_t n = static_cast<int32_t>(chosen.size());
-  rt::Array r = fresh(a.type, 1, rt::vect1(n));
+  rt::Array r = rt::newarray(a.type, 1, rt::vect1(n));
   for (int32_t k = 0; k < n; ++k) copyrun(r, k, a, na == 1 ? 0 : chosen[k], 1, 1);
   return r;
 }
@@ -498,7 +461,7 @@ rt::Array iota(const rt::Array& n) {
   if (k < 0) rt::rterror("[iota] domain error");
   if (k > 0 && int64_t{k} - 1 + rt::indexorigin > INT32_MAX)
     rt::rterror("[iota] index beyond the int range");
-  rt::Array r = fresh(rt::Int, 1, rt::vect1(k));
+  rt::Array r = rt::newarray(rt::Int, 1, rt::vect1(k));
   for (int32_t i = 0; i < k; ++i)
     rt::ints(r)[i] = static_cast<int32_t>(int64_t{i} + rt::indexorigin);
   return r;
@@ -507,7 +470,7 @@ rt::Array iota(const rt::Array& n) {
 rt::Array row(const rt::Array& m, const rt::Array& i) {
   if (m.rank != 2) rt::rterror("[row] rank error");
   int32_t p = position(oneint(i, "[row] length error"), m.shape[0]), cols = m.shape[1];
-  rt::Array r = fresh(m.type, 1, rt::vect1(cols));
+  rt::Array r = rt::newarray(m.type, 1, rt::vect1(cols));
   for (int32_t j = 0; j < cols; ++j) {
     rt::Cell c = element(m, int64_t{p} * cols + j);
     rt::setmp(&c, &r.value, j, r.type);
@@ -528,7 +491,7 @@ void assignrow(rt::Array& m, const rt::Array& i, const rt::Array& value) {
 rt::Array pick(const rt::Array& v, const rt::Array& i) {
   if (v.rank > 1) rt::rterror("[index] rank error");
   int32_t len = count(v);
-  rt::Array r = fresh(v.type, i.rank, shapeof(i.rank, i.shape));
+  rt::Array r = rt::newarray(v.type, i.rank, rt::shapecopy(i.rank, i.shape));
   int32_t n = count(r);
   for (int32_t k = 0; k < n; ++k) {
     rt::Cell c = element(v, position(intat(i, k), len));
@@ -551,7 +514,7 @@ rt::Array indexof(const rt::Array& table, const rt::Array& values) {
   int32_t n = t.shape[0];
   int32_t* grade;
   rt::gradesort(&grade, &t.value, n, t.type, 1);
-  rt::Array r = fresh(rt::Int, values.rank, shapeof(values.rank, values.shape));
+  rt::Array r = rt::newarray(rt::Int, values.rank, rt::shapecopy(values.rank, values.shape));
   int32_t m = count(r);
   for (int32_t i = 0; i < m; ++i) {
     rt::Cell c = element(values, i);
@@ -576,7 +539,7 @@ rt::Array reshape(const rt::Array& shape, const rt::Array& value) {
     lengths[k] = intat(s, k);
     if (lengths[k] < 0) rt::rterror("[reshape] domain error");
   }
-  rt::Array r = fresh(value.type, rank, lengths);
+  rt::Array r = rt::newarray(value.type, rank, lengths);
   int32_t n = count(r), nv = count(value);
   if (n > 0 && nv == 0) rt::rterror("[reshape] length error");
   for (int32_t i = 0; i < n; ++i) {
@@ -590,7 +553,7 @@ rt::Array plusscan(const rt::Array& a) {
   rt::Array v = asvector(a);
   if (v.rank != 1) rt::rterror("[plus scan] rank error");
   int32_t type = v.type == rt::Bit ? rt::Int : v.type;
-  rt::Array r = fresh(type, 1, shapeof(1, v.shape));
+  rt::Array r = rt::newarray(type, 1, rt::shapecopy(1, v.shape));
   int32_t n = count(r);
   rt::Cell acc;
   rt::identity(rt::OpPlus, &acc, type);
@@ -603,7 +566,7 @@ rt::Array plusscan(const rt::Array& a) {
 }
 
 rt::Array atomicvector() {
-  rt::Array r = fresh(rt::Char, 1, rt::vect1(256));
+  rt::Array r = rt::newarray(rt::Char, 1, rt::vect1(256));
   for (int32_t i = 0; i < 256; ++i) rt::chars(r)[i] = static_cast<char>(i);
   return r;
 }

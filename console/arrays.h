@@ -2,10 +2,11 @@
 // runtime computes shapes, counts and walk steps; the elements move here,
 // through getmp and setmp, and nowhere else in the console.
 //
-// Every function that gives a value returns a fresh owned array. A value
-// without elements keeps its elements (and, for an empty vector, its shape)
-// in shared static storage, which detalloc never frees: empty results cost
-// no heap storage. Such storage must never be resized or freed directly.
+// Every function that gives a value returns a fresh owned array, made by
+// rt::newarray: a value without elements keeps its elements (and, for an
+// empty vector, its shape) in the runtime's shared static storage, which
+// detalloc never frees, so empty results cost no heap storage. Such storage
+// must never be resized or freed directly.
 //
 // Counts, masks and indices are ints (bits pass, reals are refused); index
 // positions follow the index origin, axes are given from 0. A scalar

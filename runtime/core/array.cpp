@@ -13,6 +13,10 @@
 namespace rt {
 
 int32_t scalarshape[1] = {1};
+int32_t emptyshape[1] = {0};
+
+// The elements of every value without any: never read, written or freed.
+static Cell noelements;
 
 std::size_t elemsize(int32_t type) {
   switch (type) {
@@ -35,14 +39,7 @@ void descclear(Array* d) {
 void descset(Array* d, int32_t type, int32_t rank, const int32_t* shape) {
   d->type = type;
   d->rank = rank;
-  if (rank <= 0) {
-    d->shape = scalarshape;
-    return;
-  }
-  void* p;
-  vectalloc(&p, rank, Int);
-  d->shape = static_cast<int32_t*>(p);
-  std::memcpy(d->shape, shape, sizeof(int32_t) * static_cast<std::size_t>(rank));
+  d->shape = shapecopy(rank, shape);
 }
 
 int32_t descalloc(Array* d) {
@@ -148,6 +145,44 @@ Array* detalloc(Array* d) {
   d->type = Undefined;
   d->value = nullptr;
   return d;
+}
+
+Array emptyvector(int32_t type) {
+  Array a;
+  descclear(&a);
+  a.type = type;
+  a.rank = 1;
+  a.shape = emptyshape;
+  a.value = &noelements;
+  return a;
+}
+
+Array newarray(int32_t type, int32_t rank, int32_t* shape) {
+  if (rank <= 0) shape = scalarshape;
+  int32_t n = elemcount(rank, shape);
+  if (n == 0 && rank == 1) {
+    std::free(shape);
+    return emptyvector(type);
+  }
+  Array a;
+  descclear(&a);
+  a.type = type;
+  a.rank = rank;
+  a.shape = shape;
+  if (n > 0)
+    vectalloc(&a.value, n, type);
+  else
+    a.value = &noelements;
+  return a;
+}
+
+int32_t* shapecopy(int32_t rank, const int32_t* shape) {
+  if (rank <= 0) return scalarshape;
+  void* p;
+  vectalloc(&p, rank, Int);
+  int32_t* copy = static_cast<int32_t*>(p);
+  intcopy(copy, rank, shape);
+  return copy;
 }
 
 int32_t* vect1(int32_t n) {

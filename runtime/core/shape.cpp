@@ -19,14 +19,6 @@ static int32_t* newshape(int32_t n) {
   return static_cast<int32_t*>(p);
 }
 
-// A copy of a shape; rank 0 gives the shared scalar shape.
-static int32_t* shapecopy(int32_t rank, const int32_t* shape) {
-  if (rank <= 0) return scalarshape;
-  int32_t* s = newshape(rank);
-  intcopy(s, rank, shape);
-  return s;
-}
-
 // A catenation's length along its axis: a length grown by n. A sum that an
 // int cannot hold stops.
 static int32_t grow(int32_t length, int32_t n) {

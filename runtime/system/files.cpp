@@ -22,9 +22,6 @@
 
 namespace rt {
 
-// The shape of every empty vector these constructors make: never freed.
-static int32_t emptyshape[1] = {0};
-
 void mkemptyivect(Array* d) {
   d->type = Int;
   d->rank = 1;
@@ -83,15 +80,7 @@ static void openfile(Array* result, const Array* mode, const Array* name) {
 static void openpipes(Array* result, const Array* count) {
   int32_t n = firstfd(*count, "[open:pipe]: bad pipe count");
   if (n < 0 || n > INT32_MAX / 2) rterror("[open:pipe]: bad pipe count");
-  if (n == 0) {
-    emptyresult(result, Int);
-    return;
-  }
-  descclear(result);
-  result->type = Int;
-  result->rank = 1;
-  result->shape = vect1(2 * n);
-  vectalloc(&result->value, 2 * n, Int);
+  *result = newarray(Int, 1, vect1(2 * n));
   int32_t* ends = ints(*result);
   for (int32_t i = 0; i < n; ++i) {
     int fds[2];
@@ -213,7 +202,7 @@ static void readname(Array* result, const Array* name) {
   struct stat st;
   if (::stat(path.str(), &st) < 0) {
     std::fprintf(errstream, "\nread: can't find %s\n", path.str());
-    emptyresult(result, Char);
+    *result = emptyvector(Char);
     return;
   }
   int fd = ::open(path.str(), O_RDONLY);
@@ -348,7 +337,7 @@ void close(Array* result, const Array* fds) {
   }
   if (m == 0) {
     std::free(buf);
-    emptyresult(result, Int);
+    *result = emptyvector(Int);
     return;
   }
   if (m < n) vectrealloc(&buf, m, Int);

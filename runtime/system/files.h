@@ -56,8 +56,8 @@ void fcntl(Array* result, const Array* flags, const Array* fds);
 // and the descriptor is left out of the result, the list of those closed.
 void close(Array* result, const Array* fds);
 
-// Empty int and char vectors over one shared static shape; the value pointer
-// is left as it was.
+// Make d an empty int or char vector over the shared empty-vector shape; the
+// value pointer and the storage mark are left as they were.
 void mkemptyivect(Array* d);
 void mkemptycvect(Array* d);
 

@@ -282,16 +282,10 @@ void spawn(Array* result, const Array* selection, const Array* command) {
       std::fprintf(errstream, e.input ? "[spawn] close pipe (c:o) failed \n" : "[spawn] close pipe (c:i) failed \n");
     ends[i] = mine;
   }
-  if (n == 0) {
-    emptyresult(result, Int);
-  } else if (n == 1) {
+  if (n == 1) {
     intresult(result, ends[0]);
   } else {
-    descclear(result);
-    result->type = Int;
-    result->rank = 1;
-    result->shape = vect1(n);
-    vectalloc(&result->value, n, Int);
+    *result = newarray(Int, 1, vect1(n));
     intcopy(ints(*result), n, ends);
   }
 }

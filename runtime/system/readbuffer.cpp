@@ -60,7 +60,7 @@ void bufresult(Array* result, ReadBuffer* b) {
   *b = ReadBuffer{};
   if (n == 0) {
     std::free(p);
-    emptyresult(result, Char);
+    *result = emptyvector(Char);
     return;
   }
   if (room > n) vectrealloc(&p, n, Char);

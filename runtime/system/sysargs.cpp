@@ -1,10 +1,8 @@
-// Lengths, character copies and the small results of the system functions.
+// Lengths, character copies and the scalar results of the system functions.
 #include "runtime/system/sysargs.h"
 
 #include <cstdlib>
 #include <cstring>
-
-#include "runtime/system/files.h"
 
 namespace rt {
 
@@ -29,29 +27,13 @@ CText::CText(const Array& a, int32_t n) {
 CText::~CText() { std::free(text_); }
 
 void intresult(Array* r, int32_t v) {
-  descset(r, Int, 0, nullptr);
-  descalloc(r);
-  r->storage = Owned;
+  *r = newarray(Int, 0, scalarshape);
   ints(*r)[0] = v;
 }
 
 void realresult(Array* r, double v) {
-  descset(r, Real, 0, nullptr);
-  descalloc(r);
-  r->storage = Owned;
+  *r = newarray(Real, 0, scalarshape);
   reals(*r)[0] = v;
-}
-
-// Element storage of every empty result: never read, written or freed.
-static double emptystorage[1];
-
-void emptyresult(Array* r, int32_t type) {
-  r->value = emptystorage;
-  r->storage = Owned;
-  if (type == Char)
-    mkemptycvect(r);
-  else
-    mkemptyivect(r);
 }
 
 }  // namespace rt

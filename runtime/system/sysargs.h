@@ -1,6 +1,6 @@
 // Helpers shared by the system functions: lengths of designations, NUL-
-// terminated copies of character arguments, integer and real scalar results,
-// and empty results that own nothing.
+// terminated copies of character arguments, and integer and real scalar
+// results.
 #pragma once
 
 #include <cstdint>
@@ -34,10 +34,5 @@ void intresult(Array* r, int32_t v);
 
 // Fills r as a real scalar in fresh storage.
 void realresult(Array* r, double v);
-
-// Fills r as an empty vector of the given type. Its shape and its element
-// storage are both shared static blocks, which release never frees (an empty
-// vector is left alone by detalloc), so an empty result can never leak.
-void emptyresult(Array* r, int32_t type);
 
 }  // namespace rt

@@ -18,7 +18,7 @@ static bool isseparator(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 void execute(Array* result, const Array* argument) {
   int32_t n = elemcount(argument->rank, argument->shape);
   if (n <= 0) {
-    emptyvect(result, Int);
+    *result = emptyvector(Int);
     return;
   }
   if (argument->type != Char) {

@@ -54,7 +54,7 @@ void lineread(FILE* stream, Array* result) {
   for (int c; n < linelength && (c = std::fgetc(stream)) != EOF && c != '\n';) line[n++] = static_cast<char>(c);
   if (n == 0) {
     std::free(p);
-    emptyvect(result, Char);
+    *result = emptyvector(Char);
     return;
   }
   result->type = Char;

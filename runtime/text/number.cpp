@@ -167,7 +167,7 @@ void numstore(NumList* list, int32_t code) {
 void numresult(NumList* list, Array* result) {
   if (list->count == 0) {
     std::free(list->value);
-    emptyvect(result, Int);
+    *result = emptyvector(Int);
   } else {
     result->type = list->type;
     result->rank = list->count == 1 ? 0 : 1;
@@ -176,16 +176,6 @@ void numresult(NumList* list, Array* result) {
     result->value = list->value;
   }
   list->value = nullptr;
-}
-
-void emptyvect(Array* d, int32_t type) {
-  static int32_t emptyshape[1] = {0};
-  static Cell noelement;
-  d->type = type;
-  d->rank = 1;
-  d->shape = emptyshape;
-  d->storage = Owned;
-  d->value = &noelement;
 }
 
 }  // namespace rt

@@ -103,8 +103,4 @@ void numstore(NumList* list, int32_t code);
 // vector, none the empty integer vector.
 void numresult(NumList* list, Array* result);
 
-// Makes d an empty vector of the given type. Its shape and its element room
-// are static: releasing it frees nothing.
-void emptyvect(Array* d, int32_t type);
-
 }  // namespace rt

@@ -147,6 +147,24 @@ TEST(Array, Constructors) {
   EXPECT_EQ(dst[2], 3);
 }
 
+// Values without elements take no heap storage for them, so releasing them
+// frees what they own and nothing that is shared.
+TEST(Array, NewValuesShareTheStorageOfNoElements) {
+  Array v = newarray(Char, 1, vect1(0)), e = emptyvector(Int);
+  EXPECT_EQ(v.shape, emptyshape);
+  EXPECT_EQ(v.value, e.value);
+  EXPECT_EQ(e.storage, Owned);
+  Array m = newarray(Int, 2, vect2(3, 0));
+  EXPECT_EQ(m.value, e.value);
+  Array s = newarray(Real, 0, scalarshape), w = newarray(Int, 2, shapecopy(2, m.shape));
+  EXPECT_EQ(s.shape, scalarshape);
+  EXPECT_EQ(shapecopy(0, nullptr), scalarshape);
+  EXPECT_NE(w.shape, m.shape);
+  for (Array* a : {&v, &e, &m, &s, &w}) detalloc(a);
+  EXPECT_EQ(emptyshape[0], 0);
+  EXPECT_EQ(v.type, Char);  // an empty vector stays as it is
+}
+
 TEST(Array, ReallocToZeroGivesUsableStorage) {
   void* p = nullptr;
   vectalloc(&p, 10, Char);

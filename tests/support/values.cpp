@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "runtime/core/globals.h"
-#include "runtime/system/sysargs.h"
 
 namespace zelvotest {
 
@@ -27,7 +26,7 @@ static Val filled(int32_t type, int32_t rank, int32_t n) {
 Val Val::chars(const std::string& s) {
   if (s.empty()) {
     Val v;
-    rt::emptyresult(&v, rt::Char);
+    *&v = rt::emptyvector(rt::Char);
     return v;
   }
   Val v = filled(rt::Char, 1, static_cast<int32_t>(s.size()));
@@ -44,7 +43,7 @@ Val Val::charscalar(char c) {
 Val Val::ints(const std::vector<int32_t>& list) {
   if (list.empty()) {
     Val v;
-    rt::emptyresult(&v, rt::Int);
+    *&v = rt::emptyvector(rt::Int);
     return v;
   }
   Val v = filled(rt::Int, 1, static_cast<int32_t>(list.size()));
