@@ -8,6 +8,7 @@
 #include "runtime/core/grade.h"
 #include "runtime/core/print.h"
 #include "runtime/core/shape.h"
+#include "runtime/core/tolerant.h"
 #include "runtime/core/walk.h"
 #include "runtime/scalar/dyadic.h"
 #include "runtime/scalar/monadic.h"

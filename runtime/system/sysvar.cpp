@@ -11,7 +11,7 @@
 
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
-#include "runtime/scalar/numeric.h"
+#include "runtime/core/tolerant.h"
 #include "runtime/system/process.h"
 #include "runtime/system/sysargs.h"
 
