@@ -14,7 +14,6 @@
 
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
-#include "runtime/system/process.h"
 #include "runtime/system/readbuffer.h"
 #include "runtime/system/resume.h"
 #include "runtime/system/sysargs.h"
@@ -94,7 +93,7 @@ static void openpipes(Array* result, const Array* count) {
 }
 
 void open(Array* result, const Array* mode, const Array* name) {
-  reapchildren();
+  sysentry();
   switch (name->type) {
     case Char: openfile(result, mode, name); break;
     case Bit:
@@ -211,7 +210,7 @@ static void readname(Array* result, const Array* name) {
 }
 
 void read(Array* result, const Array* name) {
-  reapchildren();
+  sysentry();
   switch (name->type) {
     case Bit:
     case Int: readfd(result, firstfd(*name, "[read]: no file descriptor")); break;
@@ -228,7 +227,7 @@ void read(Array* result, const Array* name) {
 }
 
 void write(Array* result, const Array* dest, const Array* value) {
-  reapchildren();
+  sysentry();
   if (dest->type == Char) {
     fwrite(result, dest, value, "w");
     return;
@@ -248,7 +247,7 @@ void write(Array* result, const Array* dest, const Array* value) {
 }
 
 void fwrite(Array* result, const Array* name, const Array* text, const char* mode) {
-  reapchildren();
+  sysentry();
   if (text->type != Char) rterror("fwrite: non-character argument");
   std::size_t n = static_cast<std::size_t>(elemcount(text->rank, text->shape));
   if (isstandard(*name)) {
@@ -283,7 +282,7 @@ static int origin(char letter) {
 }
 
 void lseek(Array* result, const Array* whence, const Array* fdoffset) {
-  reapchildren();
+  sysentry();
   if (fdoffset->type != Int) rterror("[lseek]: non int file descriptor, offset");
   if (fdoffset->rank != 1 || fdoffset->shape[0] != 2) rterror("[lseek]: bad file descriptor, offset");
   if (whence->type != Char) rterror("[lseek]: bad whence type");
@@ -302,7 +301,7 @@ void lseek(Array* result, const Array* whence, const Array* fdoffset) {
 }
 
 void fcntl(Array* result, const Array* flags, const Array* fds) {
-  reapchildren();
+  sysentry();
   if (flags->type != Char) rterror("[fcntl]: bad flag type");
   if (fds->type != Bit && fds->type != Int) rterror("[fcntl]: bad file descriptor type");
   const char* letters = chars(*flags);
@@ -321,7 +320,7 @@ void fcntl(Array* result, const Array* flags, const Array* fds) {
 }
 
 void close(Array* result, const Array* fds) {
-  reapchildren();
+  sysentry();
   if (fds->type != Bit && fds->type != Int) rterror("[close]: bad file descriptor type");
   int32_t n = axislength(*fds);
   void* buf;

@@ -36,6 +36,7 @@ static void keepchild(pid_t pid) {
     children = static_cast<int32_t*>(p);
   }
   children[nchildren++] = pid;
+  entryhook = reapchildren;
 }
 
 void reapchildren() {

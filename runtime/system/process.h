@@ -29,8 +29,9 @@ void spawn(Array* result, const Array* selection, const Array* command);
 
 // Collects the children that pipe and spawn started and that have finished,
 // without ever waiting: each one is asked for by its own pid, so children
-// that other code started are left to their owners. The runtime's system
-// functions call this on entry, so that a long run gathers no zombies.
+// that other code started are left to their owners. Once a child has been
+// started, every system function calls this on entry (sysentry), so that a
+// long run gathers no zombies. errno is left as it was.
 void reapchildren();
 
 }  // namespace rt

@@ -9,7 +9,6 @@
 
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
-#include "runtime/system/sysargs.h"
 
 namespace rt {
 

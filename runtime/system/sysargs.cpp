@@ -6,6 +6,12 @@
 
 namespace rt {
 
+void (*entryhook)() = nullptr;
+
+void sysentry() {
+  if (entryhook != nullptr) entryhook();
+}
+
 int32_t axislength(const Array& a) {
   int32_t first = a.rank <= 0 ? 1 : a.shape[0];
   int32_t n = elemcount(a.rank, a.shape);

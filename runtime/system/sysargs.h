@@ -1,6 +1,6 @@
-// Helpers shared by the system functions: lengths of designations, NUL-
-// terminated copies of character arguments, and integer and real scalar
-// results.
+// Helpers shared by the system functions: what each does on entry, lengths
+// of designations, NUL-terminated copies of character arguments, and integer
+// and real scalar results.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,14 @@
 #include "runtime/core/array.h"
 
 namespace rt {
+
+// What every system function does first: calls the entry hook, if one is in
+// place. The process functions put in the collection of their finished
+// children when they start the first one (reapchildren), so that a long run
+// gathers no zombies while the other system functions know nothing of
+// processes. errno is left as it was.
+void sysentry();
+extern void (*entryhook)();
 
 // The length of the first axis (1 for a scalar), but never more than the
 // elements stored, so that a name or a list of descriptors can be read

@@ -12,7 +12,6 @@
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
 #include "runtime/core/tolerant.h"
-#include "runtime/system/process.h"
 #include "runtime/system/sysargs.h"
 
 namespace rt {
@@ -120,7 +119,7 @@ static void shell(Array* result, const Array* right) {
 }
 
 void sysvar(int32_t code, Array* result, const Array*, const Array* right) {
-  reapchildren();
+  sysentry();
   switch (code) {
     case PrintPrecision: settable(&printprecision, &precisioncell, result, right); break;
     case RandomLink: settable(&randomlink, &linkcell, result, right); break;
@@ -157,7 +156,7 @@ static void sleepfor(time_t secs, long nanos) {
 }
 
 void bxdl(Array* result, const Array* right) {
-  reapchildren();
+  sysentry();
   if (right->type != Bit && right->type != Int && right->type != Real) rterror("[.bxdl] wrong type argument");
   if (elemcount(right->rank, right->shape) == 0) rterror("[.bxdl] empty argument");
   double secs = right->type == Real ? reals(*right)[0] : ints(*right)[0];
