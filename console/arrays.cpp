@@ -327,22 +327,14 @@ rt::Array reduce(int32_t op, const rt::Array& a) {
 }
 
 // A relation (op from OpLess to OpGreater) between n pairs of elements
-// stored as T, one side possibly a single element, into n bits: what the
-// element kernel gives for two char values (compared as signed bytes) or
-// two int or bit values, without a cell per element.
+// stored as T (signed char for characters, int32_t for ints and bits), one
+// side possibly a single element, into n bits: the element kernel's
+// comparison in one loop, without a cell per element.
 template <typename T>
 void relate(int32_t op, const T* l, bool onel, const T* r, bool oner, int32_t* out, int32_t n) {
-  auto run = [&](auto holds) {
+  rt::comparison(op, [&](auto holds) {
     for (int32_t i = 0; i < n; ++i) out[i] = holds(l[onel ? 0 : i], r[oner ? 0 : i]) ? 1 : 0;
-  };
-  switch (op) {
-    case rt::OpLess: run([](T a, T b) { return a < b; }); break;
-    case rt::OpNotGreater: run([](T a, T b) { return a <= b; }); break;
-    case rt::OpEqual: run([](T a, T b) { return a == b; }); break;
-    case rt::OpNotEqual: run([](T a, T b) { return a != b; }); break;
-    case rt::OpNotLess: run([](T a, T b) { return a >= b; }); break;
-    default: run([](T a, T b) { return a > b; });
-  }
+  });
 }
 
 }  // namespace

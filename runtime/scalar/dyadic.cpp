@@ -181,18 +181,6 @@ int32_t logic(int32_t op, int32_t a, int32_t b) {
   }
 }
 
-template <typename T>
-int32_t relation(int32_t op, T a, T b) {
-  switch (op) {
-    case OpLess: return a < b;
-    case OpNotGreater: return a <= b;
-    case OpEqual: return a == b;
-    case OpNotEqual: return a != b;
-    case OpNotLess: return a >= b;
-    default: return a > b;
-  }
-}
-
 int32_t compare(int32_t op, const Cell& l, const Cell& r, int32_t t) {
   switch (t) {
     case Bit:

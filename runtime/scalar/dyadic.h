@@ -1,14 +1,15 @@
 // The element kernel of the dyadic scalar functions: one element of each
-// argument in, one result element out, by operator code. Looping, scalar
-// extension and conformability belong to the callers (see dsops).
+// argument in, one result element out, by operator code; and the kernel's
+// comparisons, for callers that loop over relations themselves. Looping,
+// scalar extension and conformability belong to the callers (see dsops).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "runtime/scalar/opcodes.h"
 
 namespace rt {
-
 
 // Applies the dyadic function `op` to the element at `left` (of type
 // lefttype) and the one at `right`, and writes the result element at
@@ -16,6 +17,34 @@ namespace rt {
 // for real, 1 for char. Stops through rterror on a refused operand.
 void dsopv(int32_t op, void* result, const void* left, int32_t lefttype, const void* right,
            int32_t righttype);
+
+// The comparison of a relation, OpLess to OpGreater (any other code is taken
+// as OpGreater): calls `use` once with a function object that takes two
+// elements of one type and gives whether the relation holds between them.
+// The kernel compares ints as signed 32-bit numbers, reals by IEEE rules
+// (only OpNotEqual holds with a NaN) and chars as signed bytes (pass them as
+// signed char). A loop over many elements asks once, and compares in a loop
+// of its own rather than dispatching on the code per element.
+template <typename Use>
+void comparison(int32_t op, Use use) {
+  switch (op) {
+    case OpLess: use(std::less<>()); break;
+    case OpNotGreater: use(std::less_equal<>()); break;
+    case OpEqual: use(std::equal_to<>()); break;
+    case OpNotEqual: use(std::not_equal_to<>()); break;
+    case OpNotLess: use(std::greater_equal<>()); break;
+    default: use(std::greater<>());
+  }
+}
+
+// One relation between two elements of one type, as dsopv gives it: 1 when
+// it holds, else 0.
+template <typename T>
+int32_t relation(int32_t op, T a, T b) {
+  int32_t holds = 0;
+  comparison(op, [&](auto compare) { holds = compare(a, b) ? 1 : 0; });
+  return holds;
+}
 
 // The result element type of `op` for these argument types.
 int32_t dsopt(int32_t op, int32_t lefttype, int32_t righttype);
