@@ -204,7 +204,7 @@ rt::Array reversed(const rt::Array& a, std::optional<int32_t> axis) {
 rt::Array catenation(const rt::Array& left, const rt::Array& right, std::optional<int32_t> axis) {
   int32_t *shape, block, lc, rc;
   int32_t rank = rt::catenate(&shape, left.rank, left.shape, right.rank, right.shape,
-                              axis.value_or(0), axis ? 0 : 2, 2, &block, &lc, &rc);
+                              axis.value_or(0), axis ? rt::Along::Axis : rt::Along::LastAxis, &block, &lc, &rc);
   int32_t nl = count(left), nr = count(right);
   int32_t type = nl == 0 && nr > 0   ? right.type
                  : nr == 0 && nl > 0 ? left.type

@@ -221,7 +221,7 @@ void shapes(FuzzedDataProvider& in) {
   if (returns(inrange(product(l)), [&] { n = rt::elemcount(rank, l.data()); }) && n != product(l)) std::abort();
   __int128 sum = __int128{l[k]} + r[k];
   if (returns(inrange(sum) && inrange(product(r, k + 1)),
-              [&] { rt::catenate(&s, rank, l.data(), rank, r.data(), k, 0, 2, &block, &lc, &rc); })) {
+              [&] { rt::catenate(&s, rank, l.data(), rank, r.data(), k, rt::Along::Axis, &block, &lc, &rc); })) {
     for (int32_t j = 0; j < rank; ++j)
       if (s[j] != (j == k ? sum : l[j])) std::abort();
     if (block != product(r, k + 1) || lc != l[k] || rc != r[k]) std::abort();

@@ -101,10 +101,10 @@ static void checklower(int32_t lrank, const int32_t* ls, int32_t rrank, const in
 }
 
 int32_t catenate(int32_t** shape, int32_t lrank, const int32_t* lshape, int32_t rrank,
-                 const int32_t* rshape, int32_t k, int32_t m1, int32_t m2, int32_t* block,
-                 int32_t* lcount, int32_t* rcount) {
+                 const int32_t* rshape, int32_t k, Along mode, int32_t* block, int32_t* lcount,
+                 int32_t* rcount) {
   int32_t* made = nullptr;  // the shape a lamination gives one side
-  if (m1 != 2 && m2 != 2) {
+  if (mode == Along::NewAxis) {
     made = lamshape(k, lrank, lshape, rrank, rshape);
     if (lrank == 0) {
       rshape = made;
@@ -113,7 +113,7 @@ int32_t catenate(int32_t** shape, int32_t lrank, const int32_t* lshape, int32_t 
       lshape = made;
       ++lrank;
     }
-  } else if (m1 == 2) {
+  } else if (mode == Along::LastAxis) {
     k = lrank == 0 && rrank == 0 ? 0 : imax(lrank, rrank) - 1;
   }
   int32_t d = imax(lrank, rrank);

@@ -19,15 +19,20 @@ namespace rt {
 int32_t dsops(int32_t** shape, int32_t lrank, const int32_t* lshape, int32_t rrank,
               const int32_t* rshape);
 
+// Where a catenation joins its two sides.
+enum class Along : int32_t {
+  LastAxis,  // along the last axis of the higher rank (k is not read)
+  Axis,      // along axis k
+  NewAxis,   // laminate: along a new axis inserted at position k
+};
+
 // Catenation of left and right along an axis, or lamination at a new one.
-// Modes: (2, 2) along the last axis; (other, 2) along axis k; (other, other)
-// laminate at position k. Stores the result shape, the block size (product
-// of the result's lengths after the axis) and the left and right counts
-// along the axis; returns the result rank. A length or block size that an
-// int cannot hold stops.
+// Stores the result shape, the block size (product of the result's lengths
+// after the axis) and the left and right counts along the axis; returns the
+// result rank. A length or block size that an int cannot hold stops.
 int32_t catenate(int32_t** shape, int32_t lrank, const int32_t* lshape, int32_t rrank,
-                 const int32_t* rshape, int32_t k, int32_t m1, int32_t m2, int32_t* block,
-                 int32_t* lcount, int32_t* rcount);
+                 const int32_t* rshape, int32_t k, Along mode, int32_t* block, int32_t* lcount,
+                 int32_t* rcount);
 
 // The shape of the side that receives the new axis of a lamination at k: its
 // shape with a length 1 inserted at k.

@@ -37,10 +37,10 @@ Ints conform(const Ints& l, const Ints& r) {
 }
 
 // Result shape, block size, left and right counts of a catenation.
-Ints cat(const Ints& l, const Ints& r, int32_t k, int32_t m1, int32_t m2) {
+Ints cat(const Ints& l, const Ints& r, int32_t k, Along mode) {
   int32_t *s, block, lc, rc;
   int32_t rank =
-      catenate(&s, rankof(l), l.data(), rankof(r), r.data(), k, m1, m2, &block, &lc, &rc);
+      catenate(&s, rankof(l), l.data(), rankof(r), r.data(), k, mode, &block, &lc, &rc);
   Ints v = take(rank, s);
   v.insert(v.end(), {block, lc, rc});
   return v;
@@ -69,44 +69,45 @@ TEST(ShapeDeathTest, DsopsMismatches) {
 TEST(Shape, CatenateModes) {
   struct Case {
     Ints left, right;
-    int32_t axis, m1, m2;
+    int32_t axis;
+    Along mode;
     Ints want;  // shape, then block size, left count, right count
   } cases[] = {
-      {{}, {}, 0, 2, 2, {2, 1, 1, 1}},
-      {{}, {3}, 0, 2, 2, {4, 1, 1, 3}},
-      {{2, 3}, {2, 4}, 0, 2, 2, {2, 7, 1, 3, 4}},
-      {{2, 3}, {2}, 0, 2, 2, {2, 4, 1, 3, 1}},
-      {{2}, {2, 3}, 0, 2, 2, {2, 4, 1, 1, 3}},
-      {{0}, {3}, 0, 2, 2, {3, 1, 0, 3}},
-      {{2, 3}, {4, 3}, 0, 0, 2, {6, 3, 3, 2, 4}},
-      {{2, 3}, {3}, 0, 0, 2, {3, 3, 3, 2, 1}},
-      {{2, 3, 4}, {2, 5, 4}, 1, 0, 2, {2, 8, 4, 4, 3, 5}},
-      {{3}, {3}, 0, 0, 0, {2, 3, 3, 1, 1}},  // lamination
-      {{3}, {3}, 1, 0, 0, {3, 2, 1, 1, 1}},
-      {{}, {}, 0, 0, 0, {2, 1, 1, 1}},
-      {{}, {3}, 1, 0, 0, {3, 2, 1, 1, 1}},
+      {{}, {}, 0, Along::LastAxis, {2, 1, 1, 1}},
+      {{}, {3}, 0, Along::LastAxis, {4, 1, 1, 3}},
+      {{2, 3}, {2, 4}, 0, Along::LastAxis, {2, 7, 1, 3, 4}},
+      {{2, 3}, {2}, 0, Along::LastAxis, {2, 4, 1, 3, 1}},
+      {{2}, {2, 3}, 0, Along::LastAxis, {2, 4, 1, 1, 3}},
+      {{0}, {3}, 0, Along::LastAxis, {3, 1, 0, 3}},
+      {{2, 3}, {4, 3}, 0, Along::Axis, {6, 3, 3, 2, 4}},
+      {{2, 3}, {3}, 0, Along::Axis, {3, 3, 3, 2, 1}},
+      {{2, 3, 4}, {2, 5, 4}, 1, Along::Axis, {2, 8, 4, 4, 3, 5}},
+      {{3}, {3}, 0, Along::NewAxis, {2, 3, 3, 1, 1}},  // lamination
+      {{3}, {3}, 1, Along::NewAxis, {3, 2, 1, 1, 1}},
+      {{}, {}, 0, Along::NewAxis, {2, 1, 1, 1}},
+      {{}, {3}, 1, Along::NewAxis, {3, 2, 1, 1, 1}},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(cat(c.left, c.right, c.axis, c.m1, c.m2), c.want) << "axis " << c.axis;
+    EXPECT_EQ(cat(c.left, c.right, c.axis, c.mode), c.want) << "axis " << c.axis;
 }
 
 TEST(ShapeDeathTest, CatenateFailures) {
-  EXPECT_RTERROR(cat({2, 3}, {3, 3}, 0, 2, 2),
+  EXPECT_RTERROR(cat({2, 3}, {3, 3}, 0, Along::LastAxis),
                  "^\\[catenate\\] length error: rank=2, axis= 1; leftshape=2, rightshape=3\n" RTMSG(
                      "\\[catenate\\] length error") "$");
   EXPECT_RTERROR(
-      cat({3}, {2, 3}, 0, 2, 2),
+      cat({3}, {2, 3}, 0, Along::LastAxis),
       "^\\[catenate\\] length error: ranks=\\(1, 2\\), axis=1; "
       "leftshape\\[1\\]=3, rightshape\\[1\\]=2\n" RTMSG("\\[catenate\\] length error") "$");
-  EXPECT_RTERROR(cat({2, 3}, {3}, 0, 2, 2),
+  EXPECT_RTERROR(cat({2, 3}, {3}, 0, Along::LastAxis),
                  "^\\[catenate\\] length error: ranks=\\(2, 1\\), axis=1; "
                  "leftshape\\[1\\]=2, rightshape\\[1\\]=3\n");
-  EXPECT_RTERROR(cat({3}, {2, 3, 4}, 0, 2, 2), "^" RTMSG("\\[catenate\\] rank error") "$");
-  EXPECT_RTERROR(cat({2, 3}, {2, 3}, -1, 0, 2), "^\naxis -1, maxrank 2\n");
-  EXPECT_RTERROR(cat({3}, {3}, 2, 0, 0),
+  EXPECT_RTERROR(cat({3}, {2, 3, 4}, 0, Along::LastAxis), "^" RTMSG("\\[catenate\\] rank error") "$");
+  EXPECT_RTERROR(cat({2, 3}, {2, 3}, -1, Along::Axis), "^\naxis -1, maxrank 2\n");
+  EXPECT_RTERROR(cat({3}, {3}, 2, Along::NewAxis),
                  "^\naxis 2, maxrank 2\n" RTMSG("\\[catenate\\] axis error") "$");
-  EXPECT_RTERROR(cat({3}, {3}, 3, 0, 0), "^" RTMSG("axis error") "$");
-  EXPECT_RTERROR(cat({3}, {2, 3}, 0, 0, 0),
+  EXPECT_RTERROR(cat({3}, {3}, 3, Along::NewAxis), "^" RTMSG("axis error") "$");
+  EXPECT_RTERROR(cat({3}, {2, 3}, 0, Along::NewAxis),
                  "^\\[lamshape\\] rank error, leftrank = 1, rightrank = 2\n" RTMSG(
                      "\\[lamshape\\] rank error") "$");
 }
