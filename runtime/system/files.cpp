@@ -1,6 +1,6 @@
 // open, read, readfd, write, fwrite, lseek, fcntl, close and the empty-vector
-// constructors. Inside namespace rt these names hide the C library's, so the
-// system calls are always written ::open, ::read and so on.
+// constructors. Inside namespace rt these names hide the C library's; the
+// system calls are made through the wrappers of syscalls.h.
 #include "runtime/system/files.h"
 
 #include <fcntl.h>
@@ -15,7 +15,7 @@
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
 #include "runtime/system/readbuffer.h"
-#include "runtime/system/resume.h"
+#include "runtime/system/syscalls.h"
 #include "runtime/system/sysargs.h"
 #include "runtime/system/sysvar.h"
 
@@ -72,7 +72,7 @@ static void openfile(Array* result, const Array* mode, const Array* name) {
   if (mode->type != Char) rterror("[open]: bad mode type");
   CText path(*name, axislength(*name));
   int flags = modeflags(chars(*mode), elemcount(mode->rank, mode->shape));
-  intresult(result, ::open(path.str(), flags, 0664));
+  intresult(result, sysopen(path.str(), flags, 0664));
 }
 
 // open with a count: n fresh pipes, read end then write end of each.
@@ -83,12 +83,10 @@ static void openpipes(Array* result, const Array* count) {
   int32_t* ends = ints(*result);
   for (int32_t i = 0; i < n; ++i) {
     int fds[2];
-    if (::pipe(fds) < 0) {
-      ends[2 * i] = ends[2 * i + 1] = -1;
-      rterror("[open:pipe]: open failed");
-    }
+    int made = syspipe(fds);
     ends[2 * i] = fds[0];
     ends[2 * i + 1] = fds[1];
+    if (made < 0) rterror("[open:pipe]: open failed");
   }
 }
 
@@ -128,7 +126,7 @@ static int64_t reportedsize(int fd, const struct stat& st) {
 // The bytes of a regular file from the descriptor's position to its end.
 // More than an array can hold is an error, not a file cut short.
 static int32_t remaining(int fd, const struct stat& st) {
-  off_t at = ::lseek(fd, 0, SEEK_CUR);
+  off_t at = syslseek(fd, 0, SEEK_CUR);
   int64_t left = st.st_size - (at > 0 ? at : 0);
   if (left > INT32_MAX) rterror("read fd: file size beyond the int range");
   return left > 0 ? static_cast<int32_t>(left) : 0;
@@ -140,7 +138,7 @@ static int32_t remaining(int fd, const struct stat& st) {
 static void readregular(ReadBuffer* b, int fd) {
   delay(1);
   struct stat st;
-  if (::fstat(fd, &st) < 0) return;
+  if (sysfstat(fd, &st) < 0) return;
   int32_t want = remaining(fd, st);
   bufreserve(b, want);
   while (b->gathered < want) {
@@ -166,7 +164,7 @@ static void readstream(ReadBuffer* b, int fd, int64_t chunk, bool terminal) {
   for (;;) {
     delay(1);
     struct stat st;
-    if (::fstat(fd, &st) < 0) break;
+    if (sysfstat(fd, &st) < 0) break;
     int64_t size = reportedsize(fd, st);
     if (size > 0) chunk = size;
     if (b->gathered == INT32_MAX) {
@@ -185,7 +183,7 @@ static void readstream(ReadBuffer* b, int fd, int64_t chunk, bool terminal) {
 void readfd(Array* result, int32_t fd) {
   bool terminal = ::isatty(fd) == 1;
   struct stat st;
-  if (::fstat(fd, &st) < 0) rterror("read fd: read fstat failed");
+  if (sysfstat(fd, &st) < 0) rterror("read fd: read fstat failed");
   int64_t chunk = firstchunk(st);
   ReadBuffer b;
   if (S_ISREG(st.st_mode))
@@ -204,9 +202,9 @@ static void readname(Array* result, const Array* name) {
     *result = emptyvector(Char);
     return;
   }
-  int fd = ::open(path.str(), O_RDONLY);
+  int fd = sysopen(path.str(), O_RDONLY, 0);
   readfd(result, fd);
-  if (::close(fd) < 0) rterror("[read]: close failed");
+  if (sysclose(fd) < 0) rterror("[read]: close failed");
 }
 
 void read(Array* result, const Array* name) {
@@ -219,7 +217,7 @@ void read(Array* result, const Array* name) {
         readname(result, name);
       } else {
         readfd(result, 0);
-        if (::close(0) < 0) rterror("[read]: close failed");
+        if (sysclose(0) < 0) rterror("[read]: close failed");
       }
       break;
     default: rterror("[read]: bad file name type");
@@ -293,7 +291,7 @@ void lseek(Array* result, const Array* whence, const Array* fdoffset) {
     rterror("[lseek]:  bad Whence character, use [b|c|e]");
   }
   int32_t fd = ints(*fdoffset)[0], offset = ints(*fdoffset)[1];
-  off_t at = ::lseek(fd, offset, from);
+  off_t at = syslseek(fd, offset, from);
   if (at == -1) rterror("[lseek]: failed");
   if (at > INT32_MAX) rterror("[lseek]: offset beyond the int range");
   std::fprintf(errstream, "[lseek]: lseek fd %d, position %d from %d \n", fd, offset, from);
@@ -310,11 +308,8 @@ void fcntl(Array* result, const Array* flags, const Array* fds) {
   bool clear = has(letters, nletters, '-');
   int32_t n = axislength(*fds);
   for (int32_t i = 0; i < n; ++i) {
-    int fd = ints(*fds)[i];
-    int status = ::fcntl(fd, F_GETFL);
-    if (status < 0) rterror("[fcntl]: fcntl get failed");
-    status = clear ? status & ~selected : status | selected;
-    if (::fcntl(fd, F_SETFL, status) < 0) rterror("[fcntl]: fcntl set failed");
+    setflags(ints(*fds)[i], Flags::Status, clear ? 0 : selected, clear ? selected : 0,
+             "[fcntl]: fcntl get failed", "[fcntl]: fcntl set failed");
   }
   intresult(result, 1);
 }
@@ -329,7 +324,7 @@ void close(Array* result, const Array* fds) {
   int32_t m = 0;
   for (int32_t i = 0; i < n; ++i) {
     int32_t fd = ints(*fds)[i];
-    if (::close(fd) == -1)
+    if (sysclose(fd) == -1)
       std::fprintf(errstream, "[close]: close fd %d failed \n", fd);
     else
       closed[m++] = fd;

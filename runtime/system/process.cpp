@@ -16,7 +16,7 @@
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
 #include "runtime/system/files.h"
-#include "runtime/system/resume.h"
+#include "runtime/system/syscalls.h"
 #include "runtime/system/sysargs.h"
 
 namespace rt {
@@ -51,39 +51,27 @@ void reapchildren() {
   errno = saved;
 }
 
-// Forks, trying again at once for as long as the system refuses. Pending
-// stream output is flushed first, so that a child which ends through exit
-// cannot write it a second time.
-static pid_t forkretry() {
-  std::fflush(nullptr);
-  pid_t pid;
-  while ((pid = ::fork()) < 0) {
-  }
-  return pid;
+// Moves a descriptor below `lowest` to the lowest free one not below it, and
+// closes the old one; a descriptor not below it stays. False when the system
+// refuses, with errno as the refusal set it.
+static bool lift(int* fd, int lowest) {
+  if (*fd >= lowest) return true;
+  int moved = sysdupfd(*fd, lowest);
+  if (moved < 0) return false;
+  sysclose(*fd);
+  *fd = moved;
+  return true;
 }
 
 // Creates a pipe whose two ends lie above the standard descriptors, so that
 // placing one end on descriptor 0 or 1 in a child can never close another
 // (a program that has closed descriptor 0 would otherwise get it back here).
 static void makepipe(int ends[2], const char* message) {
-  if (::pipe(ends) < 0) rterror(message);
-  for (int j = 0; j < 2; ++j) {
-    if (ends[j] > 2) continue;
-    int moved = ::fcntl(ends[j], F_DUPFD, 3);
-    if (moved < 0) rterror(message);
-    ::close(ends[j]);
-    ends[j] = moved;
-  }
+  if (syspipe(ends) < 0 || !lift(&ends[0], 3) || !lift(&ends[1], 3)) rterror(message);
 }
 
 // Closes a standard descriptor; one that is already closed counts as closed.
-static bool closestd(int fd) { return ::close(fd) == 0 || errno == EBADF; }
-
-// Marks a descriptor close-on-exec, so that no command started later holds it.
-static void closeonexec(int fd, const char* message) {
-  int flags = ::fcntl(fd, F_GETFD);
-  if (flags < 0 || ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC) < 0) rterror(message);
-}
+static bool closestd(int fd) { return sysclose(fd) == 0 || errno == EBADF; }
 
 // Closes every descriptor above the standard ones that is marked
 // close-on-exec. A child that runs its command through system does not exec
@@ -97,8 +85,8 @@ static void closeexecfds() {
   while (dirent* e = ::readdir(d)) {
     int fd = std::atoi(e->d_name);
     if (fd <= 2 || fd == own) continue;
-    int flags = ::fcntl(fd, F_GETFD);
-    if (flags >= 0 && (flags & FD_CLOEXEC) != 0) ::close(fd);
+    int flags = sysgetflags(fd, Flags::Descriptor);
+    if (flags >= 0 && (flags & FD_CLOEXEC) != 0) sysclose(fd);
   }
   ::closedir(d);
 }
@@ -129,7 +117,7 @@ static void widenpipe(int fd) {
 // The feeder: writes the input into the command's standard input, in pieces
 // of at most 1024 bytes, and ends.
 [[noreturn]] static void feed(const int out[2], const int back[2], const char* bytes, int32_t n) {
-  if (::close(out[0]) < 0 || ::close(back[0]) < 0 || ::close(back[1]) < 0 || !closestd(0) || !closestd(1))
+  if (sysclose(out[0]) < 0 || sysclose(back[0]) < 0 || sysclose(back[1]) < 0 || !closestd(0) || !closestd(1))
     rterror("pipe: pipe (write) close failed");
   // The position is counted in 64 bits: after the last piece of an input
   // within 1024 bytes of the int limit, a 32-bit count would step past it.
@@ -138,7 +126,7 @@ static void widenpipe(int fd) {
     ssize_t written = syswrite(out[1], bytes + at, static_cast<std::size_t>(piece));
     (void)written;  // each piece counts as written in full
   }
-  if (::close(out[1]) < 0) rterror("pipe: pipe (write end) close failed");
+  if (sysclose(out[1]) < 0) rterror("pipe: pipe (write end) close failed");
   ::_exit(0);
 }
 
@@ -148,12 +136,12 @@ static void widenpipe(int fd) {
 [[noreturn]] static void runcommand(const int out[2], const int back[2], const char* command,
                                     const char* bytes, int32_t n) {
   closeexecfds();
-  if (forkretry() == 0) feed(out, back, bytes, n);
+  if (sysfork() == 0) feed(out, back, bytes, n);
   if (!closestd(0)) rterror("pipe: pipe (cmd in 0) close failed");
-  if (::dup2(out[0], 0) < 0) rterror("pipe: pipeout dup failed");
+  if (sysdup2(out[0], 0) < 0) rterror("pipe: pipeout dup failed");
   if (!closestd(1)) rterror("pipe: pipe (cmd out 1) close failed");
-  if (::dup2(back[1], 1) < 0) rterror("pipe: pipeback dup failed");
-  if (::close(out[0]) < 0 || ::close(out[1]) < 0 || ::close(back[0]) < 0 || ::close(back[1]) < 0)
+  if (sysdup2(back[1], 1) < 0) rterror("pipe: pipeback dup failed");
+  if (sysclose(out[0]) < 0 || sysclose(out[1]) < 0 || sysclose(back[0]) < 0 || sysclose(back[1]) < 0)
     rterror("pipe: pipe cmd close failed");
   int status = std::system(command);
   (void)status;
@@ -169,13 +157,13 @@ void pipe(Array* result, const Array* command, const Array* input) {
   makepipe(out, "pipe: pipeout create failed");
   makepipe(back, "pipe: pipeback create failed");
   widenpipe(back[0]);
-  pid_t runner = forkretry();
+  pid_t runner = sysfork();
   if (runner == 0) runcommand(out, back, text.str(), static_cast<const char*>(input->value), n);
   keepchild(runner);
   // Only the command may hold the return pipe open, or it would never end.
-  if (::close(out[0]) < 0 || ::close(out[1]) < 0 || ::close(back[1]) < 0) rterror("pipe: pipe read close failed");
+  if (sysclose(out[0]) < 0 || sysclose(out[1]) < 0 || sysclose(back[1]) < 0) rterror("pipe: pipe read close failed");
   readfd(result, back[0]);
-  if (::close(back[0]) < 0) rterror("[pipe]: pipe read close failed");
+  if (sysclose(back[0]) < 0) rterror("[pipe]: pipe read close failed");
   reapchildren();
 }
 
@@ -219,6 +207,11 @@ static int32_t selectentries(const Array& sel, Entry* entries) {
   return n;
 }
 
+// What a refused duplication of an entry's pipe says.
+static const char* dupfailed(const Entry& e) {
+  return e.input ? "[spawn]: dup (i) failed" : "[spawn]: dup (o) failed";
+}
+
 // The child of spawn: every pipe onto its chosen descriptor, then the command.
 [[noreturn]] static void spawnchild(const Entry* entries, int32_t n, int (*pipes)[2], const char* command) {
   // Lift every pipe end at or below the highest chosen descriptor first, so
@@ -226,22 +219,15 @@ static int32_t selectentries(const Array& sel, Entry* entries) {
   int32_t top = -1;
   for (int32_t i = 0; i < n; ++i)
     if (entries[i].fd > top) top = entries[i].fd;
-  for (int32_t i = 0; i < n; ++i) {
-    for (int j = 0; j < 2; ++j) {
-      if (pipes[i][j] > top) continue;
-      int moved = ::fcntl(pipes[i][j], F_DUPFD, top + 1);
-      if (moved < 0) syserror(entries[i].input ? "[spawn]: dup (i) failed" : "[spawn]: dup (o) failed");
-      ::close(pipes[i][j]);
-      pipes[i][j] = moved;
-    }
-  }
+  for (int32_t i = 0; i < n; ++i)
+    if (!lift(&pipes[i][0], top + 1) || !lift(&pipes[i][1], top + 1)) syserror(dupfailed(entries[i]));
   for (int32_t i = 0; i < n; ++i) {
     const Entry& e = entries[i];
-    ::close(e.fd);
+    sysclose(e.fd);
     // The child reads an input pipe and writes an output pipe.
     int mine = e.input ? pipes[i][0] : pipes[i][1], theirs = e.input ? pipes[i][1] : pipes[i][0];
-    if (::fcntl(mine, F_DUPFD, e.fd) < 0) syserror(e.input ? "[spawn]: dup (i) failed" : "[spawn]: dup (o) failed");
-    if (::close(theirs) < 0)
+    if (sysdupfd(mine, e.fd) < 0) syserror(dupfailed(e));
+    if (sysclose(theirs) < 0)
       std::fprintf(errstream, e.input ? "[spawn] close pipe (s:i) failed \n" : "[spawn] close pipe (s:o) failed \n");
   }
   closeexecfds();
@@ -250,36 +236,29 @@ static int32_t selectentries(const Array& sel, Entry* entries) {
   ::_exit(1);
 }
 
-// Adds the non-blocking flag to the program's end of a pipe.
-static void nonblocking(int fd) {
-  int status = ::fcntl(fd, F_GETFL);
-  if (status < 0) rterror("[spawn:read]: fcntl get failed");
-  if (::fcntl(fd, F_SETFL, status | O_NONBLOCK) < 0) rterror("[spawn:read]: fcntl set failed");
-}
-
 void spawn(Array* result, const Array* selection, const Array* command) {
   reapchildren();
   Entry entries[maxpipes];
   int32_t n = selectentries(*selection, entries);
   if (command->type != Char) rterror("[spawn]: bad command type");
   int pipes[maxpipes][2];
-  for (int32_t i = 0; i < n; ++i) {
-    if (::pipe(pipes[i]) < 0) {
-      pipes[i][0] = pipes[i][1] = -1;
-      rterror("[spawn]: pipe create failed");
-    }
-  }
+  for (int32_t i = 0; i < n; ++i)
+    if (syspipe(pipes[i]) < 0) rterror("[spawn]: pipe create failed");
   CText text(*command, elemcount(command->rank, command->shape));
-  pid_t child = forkretry();
+  pid_t child = sysfork();
   if (child == 0) spawnchild(entries, n, pipes, text.str());
   keepchild(child);
   int32_t ends[maxpipes];
   for (int32_t i = 0; i < n; ++i) {
     const Entry& e = entries[i];
     int mine = e.input ? pipes[i][1] : pipes[i][0], theirs = e.input ? pipes[i][0] : pipes[i][1];
-    if (e.nonblocking) nonblocking(mine);
-    closeonexec(mine, "[spawn]: fcntl close-on-exec failed");
-    if (::close(theirs) < 0)
+    if (e.nonblocking)
+      setflags(mine, Flags::Status, O_NONBLOCK, 0, "[spawn:read]: fcntl get failed",
+               "[spawn:read]: fcntl set failed");
+    // Close-on-exec, so that no command started later holds the program's end.
+    const char* cloexec = "[spawn]: fcntl close-on-exec failed";
+    setflags(mine, Flags::Descriptor, FD_CLOEXEC, 0, cloexec, cloexec);
+    if (sysclose(theirs) < 0)
       std::fprintf(errstream, e.input ? "[spawn] close pipe (c:o) failed \n" : "[spawn] close pipe (c:i) failed \n");
     ends[i] = mine;
   }

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/core/error.h"
+
 namespace rt {
 
 void (*entryhook)() = nullptr;
@@ -31,6 +33,12 @@ CText::CText(const Array& a, int32_t n) {
 }
 
 CText::~CText() { std::free(text_); }
+
+void setflags(int fd, Flags which, int on, int off, const char* getfailed, const char* setfailed) {
+  FlagStep step = syssetflags(fd, which, on, off);
+  if (step == FlagStep::Get) rterror(getfailed);
+  if (step == FlagStep::Set) rterror(setfailed);
+}
 
 void intresult(Array* r, int32_t v) {
   *r = newarray(Int, 0, scalarshape);

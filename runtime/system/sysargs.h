@@ -1,11 +1,12 @@
 // Helpers shared by the system functions: what each does on entry, lengths
-// of designations, NUL-terminated copies of character arguments, and integer
-// and real scalar results.
+// of designations, NUL-terminated copies of character arguments, changes of
+// descriptor flags, and integer and real scalar results.
 #pragma once
 
 #include <cstdint>
 
 #include "runtime/core/array.h"
+#include "runtime/system/syscalls.h"
 
 namespace rt {
 
@@ -36,6 +37,11 @@ class CText {
  private:
   char* text_;
 };
+
+// Adds `on` to fd's flags and takes `off` away (syssetflags); stops through
+// rterror with `getfailed` when they cannot be read, with `setfailed` when
+// they cannot be stored.
+void setflags(int fd, Flags which, int on, int off, const char* getfailed, const char* setfailed);
 
 // Fills r as an integer scalar in fresh storage.
 void intresult(Array* r, int32_t v);

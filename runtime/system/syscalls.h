@@ -1,0 +1,68 @@
+// The system calls of the system services, one wrapper each, and every
+// caller goes through them. On a failure a wrapper returns -1 (the flag
+// wrappers say which step failed) with errno as the failing call set it,
+// saved as soon as that call returned: nothing a wrapper does afterwards
+// changes it, so the caller can report it (syserror) or test it.
+//
+// read, write and waitpid can be interrupted by a handled signal before they
+// have done anything; a program that handles a signal without asking for
+// restarted calls (a timer, say) would otherwise see a read that gives
+// nothing, a write that writes nothing, or a child not collected. Those
+// three are made again until they finish. close never is: Linux releases the
+// descriptor even when close reports EINTR, so a second close could close a
+// descriptor that another open has been given meanwhile. The other calls are
+// made once.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+
+namespace rt {
+
+// read, write and waitpid, resumed while they fail with EINTR. The result
+// is the call's own; a short count is passed on as it is.
+ssize_t sysread(int fd, void* buf, std::size_t n);
+ssize_t syswrite(int fd, const void* buf, std::size_t n);
+pid_t syswaitpid(pid_t pid, int* status, int options);
+
+// close, made once whatever it reports.
+int sysclose(int fd);
+
+// open, fstat and lseek as the system gives them.
+int sysopen(const char* path, int flags, mode_t mode);
+int sysfstat(int fd, struct stat* st);
+off_t syslseek(int fd, off_t offset, int whence);
+
+// Makes a pipe: its read end in ends[0], its write end in ends[1]. When the
+// system refuses, both places are set to -1.
+int syspipe(int ends[2]);
+
+// A duplicate of fd on the lowest free descriptor not below `lowest`.
+int sysdupfd(int fd, int lowest);
+
+// A duplicate of fd on descriptor `to`, closing what was there first.
+int sysdup2(int fd, int to);
+
+// Forks, trying again at once for as long as the system refuses. Pending
+// stream output is flushed first, so that a child which ends through exit
+// cannot write it a second time.
+pid_t sysfork();
+
+// The two sets of flags of a descriptor: its file status flags (F_GETFL,
+// F_SETFL: O_APPEND, O_NONBLOCK) and its descriptor flags (F_GETFD,
+// F_SETFD: FD_CLOEXEC).
+enum class Flags { Status, Descriptor };
+
+// The flags of fd, or -1.
+int sysgetflags(int fd, Flags which);
+
+// Which step of a change of flags failed, if any.
+enum class FlagStep { Done, Get, Set };
+
+// Reads fd's flags, adds `on`, takes away `off`, and stores them back; the
+// flags are never stored when they could not be read.
+FlagStep syssetflags(int fd, Flags which, int on, int off);
+
+}  // namespace rt
