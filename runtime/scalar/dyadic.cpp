@@ -94,38 +94,18 @@ Cell minmax(int32_t op, const Cell& l, const Cell& r, int32_t t) {
   return replace ? r : l;
 }
 
-Cell arith(int32_t op, const Cell& l, const Cell& r, int32_t t) {
+// A numeric function in the working type t: its int kernel for bits and
+// ints, its real kernel for reals; any other type stops with `refusal`.
+template <typename IntKernel, typename RealKernel>
+Cell numeric(const Cell& l, const Cell& r, int32_t t, IntKernel ints, RealKernel reals,
+             const char* refusal) {
   Cell c;
   c.r = 0.0;
   switch (t) {
     case Bit:
-    case Int: c.i = intarith(op, l.i, r.i); break;
-    case Real: c.r = realarith(op, l.r, r.r); break;
-    default: illegaltypes();
-  }
-  return c;
-}
-
-Cell residue(const Cell& l, const Cell& r, int32_t t) {
-  Cell c;
-  c.r = 0.0;
-  switch (t) {
-    case Bit:
-    case Int: c.i = intresidue(l.i, r.i); break;
-    case Real: c.r = realresidue(l.r, r.r); break;
-    default: rterror("type error for mod function");
-  }
-  return c;
-}
-
-Cell choose(const Cell& l, const Cell& r, int32_t t) {
-  Cell c;
-  c.r = 0.0;
-  switch (t) {
-    case Bit:
-    case Int: c.i = ibinomial(l.i, r.i); break;
-    case Real: c.r = binomial(l.r, r.r); break;
-    default: illegaltypes();
+    case Int: c.i = ints(l.i, r.i); break;
+    case Real: c.r = reals(l.r, r.r); break;
+    default: rterror(refusal);
   }
   return c;
 }
@@ -233,11 +213,13 @@ void dsopv(int32_t op, void* result, const void* left, int32_t lefttype, const v
       if (op == OpMin || op == OpMax) {
         res = minmax(op, a, b, t);
       } else if (op <= OpTimes) {
-        res = arith(op, a, b, t);
+        auto ints = [op](int32_t x, int32_t y) { return intarith(op, x, y); };
+        auto reals = [op](double x, double y) { return realarith(op, x, y); };
+        res = numeric(a, b, t, ints, reals, "illegal types for op");
       } else if (op == OpResidue) {
-        res = residue(a, b, t);
+        res = numeric(a, b, t, intresidue, realresidue, "type error for mod function");
       } else if (op == OpBinomial) {
-        res = choose(a, b, t);
+        res = numeric(a, b, t, ibinomial, binomial, "illegal types for op");
       } else {
         res.i = compare(op, a, b, t);
         t = Bit;
