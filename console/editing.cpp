@@ -9,7 +9,6 @@
 #include "console/screen.h"
 #include "console/text.h"
 #include "runtime/scalar/opcodes.h"
-#include "runtime/system/files.h"
 
 namespace zelvo {
 

@@ -14,12 +14,11 @@
 #include "console/editing.h"
 #include "console/keys.h"
 #include "console/screen.h"
+#include "console/services.h"
 #include "console/text.h"
-#include "runtime/scalar/opcodes.h"
 #include "runtime/core/globals.h"
 #include "runtime/core/print.h"
-#include "runtime/system/files.h"
-#include "runtime/system/find.h"
+#include "runtime/scalar/opcodes.h"
 
 namespace zelvo {
 
@@ -34,34 +33,20 @@ void showchecked(KeyState& k, const rt::Array& text) {
 
 // One read of the terminal, appended to Text; false when it delivered nothing.
 bool readbatch(KeyState& k) {
-  rt::Array got;
-  rt::descclear(&got);
-  rt::read(&got, &k.XTtty.get());
-  Temp batch(got);
-  if (rt::elemcount(got.rank, got.shape) == 0) return false;
+  Temp batch(readfrom(k.XTtty.get()));
+  if (rt::elemcount(batch.get().rank, batch.get().shape) == 0) return false;
   k.Text.set(catenate(k.Text.get(), batch));
   return true;
 }
 
-void bell() {
-  rt::Array count, fd = intscalar(2), text = charscalar(bel);
-  rt::descclear(&count);
-  rt::write(&count, &fd, &text);
-  rt::detalloc(&count);
-  rt::detalloc(&fd);
-  rt::detalloc(&text);
-}
+void bell() { Temp count(writeto(Temp(intscalar(2)), Temp(charscalar(bel)))); }
 
 // Whether pattern occurs in text (characters, at most one axis).
 bool contains(const rt::Array& text, const char* pattern) {
   testchar(text);
   testmxrank(text);
-  rt::Array marks;
-  rt::descclear(&marks);
-  Temp word(charvec(pattern));
-  rt::find(&marks, &text, &word.get());
-  Temp found(marks);
-  return rt::elemcount(marks.rank, marks.shape) > 0 && firstint(Temp(maxreduce(found))) != 0;
+  Temp found(findin(text, Temp(charvec(pattern))));
+  return rt::elemcount(found.get().rank, found.get().shape) > 0 && firstint(Temp(maxreduce(found))) != 0;
 }
 
 // Whether Line ends in the four characters of word.
@@ -89,13 +74,8 @@ bool complete(KeyState& k) {
   k.Flag.set(charscalar('N'));
   testmxrank(k.XTtty.get());
   endline(k);  // CR LF, below the whole line
-  rt::Array count, out = intscalar(1);
-  rt::descclear(&count);
-  errno = 0;
-  rt::write(&count, &out, &k.Line.get());
-  int failure = errno;
-  rt::detalloc(&out);
-  Temp shown(count);
+  int failure = 0;
+  Temp shown(writeto(Temp(intscalar(1)), k.Line.get(), &failure));
   int32_t written = firstint(shown), size = length(k.Line.get());
   rt::display(shown);
   // Each line reaches a reader at once, as its characters, count and break.

@@ -2,17 +2,12 @@
 #include "console/keystate.h"
 
 #include "console/arrays.h"
-#include "runtime/system/files.h"
+#include "console/services.h"
 
 namespace zelvo {
 
 int32_t num(const Var& v) { return firstint(v.get()); }
 
-void show(KeyState& k, const rt::Array& text) {
-  rt::Array count;
-  rt::descclear(&count);
-  rt::write(&count, &k.XTtty.get(), &text);
-  rt::detalloc(&count);
-}
+void show(KeyState& k, const rt::Array& text) { Temp count(writeto(k.XTtty.get(), text)); }
 
 }  // namespace zelvo
