@@ -7,6 +7,7 @@
 #include "console/globals.h"
 #include "console/chars.h"
 #include "console/screen.h"
+#include "console/terminal.h"
 #include "console/text.h"
 #include "runtime/scalar/opcodes.h"
 
@@ -14,9 +15,6 @@ namespace zelvo {
 
 namespace {
 const char cr = '\r';
-
-// Whether the character variable v holds c.
-bool is(const Var& v, char c) { return firstint(Temp(dyadic(rt::OpEqual, v.get(), Temp(charscalar(c))))) != 0; }
 
 // a + b and 0 max a - b, the counter updates of the actions.
 rt::Array plus(const rt::Array& a, int32_t b) { return dyadic(rt::OpPlus, a, Temp(intscalar(b))); }
@@ -46,7 +44,7 @@ rt::Array joined(const rt::Array& a, const rt::Array& b, const rt::Array& c, con
 // Shows Line in place of the line `old`, the cursor at its end: the old
 // line is wiped with blanks, then the new one written after the prompt.
 void replaceline(KeyState& k, const rt::Array& old) {
-  Temp crprompt(catenate(Temp(charscalar(cr)), k.Prompt.get()));
+  Temp crprompt(catenate(Temp(charscalar(term::rowstart)), k.Prompt.get()));
   Temp blanks(times(columns(old), Temp(charscalar(' '))));
   Temp part(joined(crprompt, blanks, crprompt, Temp(visible(k.Line.get()))));
   k.Nl.set(intscalar(length(k.Line.get())));
@@ -60,10 +58,10 @@ void setconstants(KeyState& k) {
   k.Bs.set(charscalar(8));
   k.Delete.set(charscalar(127));
   k.Esc.set(charscalar(27));
-  k.CurR.set(charvec("\033[C"));
-  k.CurL.set(charscalar(8));
-  k.SaveCur.set(charvec("\0337"));
-  k.RestoreCur.set(charvec("\0338"));
+  k.CurR.set(charvec(term::cursorright));
+  k.CurL.set(charscalar(term::cursorleft));
+  k.SaveCur.set(charvec(term::savecursor));
+  k.RestoreCur.set(charvec(term::restorecursor));
   readcodeset();
 }
 
@@ -155,23 +153,23 @@ namespace {
 // One step of the history walk: `pick` (prevline or nextline) finds the line
 // beyond Hoffset; when the walk turns around, the line shown last is first
 // stepped over once more, so that the next line is not the same one.
-void walkhistory(KeyState& k, rt::Array (*pick)(rt::Array, rt::Array), bool turning, char flag) {
+void walkhistory(KeyState& k, rt::Array (*pick)(rt::Array, rt::Array), bool turning, Move move) {
   LINEOFFSET.set(num(k.Hoffset));
   if (turning) Temp discarded(pick(charscalar(cr), copyof(k.History.get())));
   Temp old(copyof(k.Line.get()));
   k.Line.set(pick(charscalar(cr), copyof(k.History.get())));
   k.Hoffset.set(copyof(LINEOFFSET.get()));
   replaceline(k, old);
-  k.Flag.set(charscalar(flag));
+  setflag(k, move);
 }
 }  // namespace
 
 // Up turns around after a Down, unless Down has gone past the newest line.
 void up(KeyState& k) {
-  walkhistory(k, prevline, is(k.Flag, 'D') && num(k.Hoffset) != length(k.History.get()) + 2, 'U');
+  walkhistory(k, prevline, flagis(k, Move::Down) && num(k.Hoffset) != length(k.History.get()) + 2, Move::Up);
 }
 
 // Down turns around after an Up, unless Up has gone past the oldest line.
-void down(KeyState& k) { walkhistory(k, nextline, is(k.Flag, 'U') && num(k.Hoffset) != -2, 'D'); }
+void down(KeyState& k) { walkhistory(k, nextline, flagis(k, Move::Up) && num(k.Hoffset) != -2, Move::Down); }
 
 }  // namespace zelvo

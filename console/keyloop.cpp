@@ -15,6 +15,7 @@
 #include "console/keys.h"
 #include "console/screen.h"
 #include "console/services.h"
+#include "console/terminal.h"
 #include "console/text.h"
 #include "runtime/core/globals.h"
 #include "runtime/core/print.h"
@@ -23,8 +24,6 @@
 namespace zelvo {
 
 namespace {
-const char bel = 7;
-
 // Writes text to the terminal after the check that it is a descriptor.
 void showchecked(KeyState& k, const rt::Array& text) {
   testmxrank(k.XTtty.get());
@@ -39,7 +38,8 @@ bool readbatch(KeyState& k) {
   return true;
 }
 
-void bell() { Temp count(writeto(Temp(intscalar(2)), Temp(charscalar(bel)))); }
+// A refused key: the bell, on standard error, never in the window.
+void bell() { Temp count(writeto(Temp(intscalar(2)), Temp(charscalar(term::bell)))); }
 
 // Whether pattern occurs in text (characters, at most one axis).
 bool contains(const rt::Array& text, const char* pattern) {
@@ -59,7 +59,7 @@ bool endsin(const KeyState& k, const char* word) {
 // When a line did not reach standard output whole: a notice row in the
 // window, where the operator looks, and one more line lost.
 void notdelivered(KeyState& k, const std::string& why) {
-  show(k, Temp(charvec("zelvo: not delivered: " + why + "\r\n")));
+  show(k, Temp(charvec("zelvo: not delivered: " + why + term::newrow)));
   k.Lost.set(dyadic(rt::OpPlus, k.Lost.get(), Temp(intscalar(1))));
 }
 
@@ -71,7 +71,7 @@ bool complete(KeyState& k) {
     Temp lower(tolower(copyof(k.Line.get())));
     if (!contains(lower, "login") && !contains(lower, "password")) store(k);
   }
-  k.Flag.set(charscalar('N'));
+  setflag(k, Move::Completed);
   testmxrank(k.XTtty.get());
   endline(k);  // CR LF, below the whole line
   int failure = 0;
@@ -140,7 +140,7 @@ LoopEnd keyloop(rt::Array prompt, rt::Array xttty) { return keyloop(prompt, xttt
 LoopEnd keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const KeyState&)>& afterbatch) {
   KeyState k(prompt, xttty);
   setconstants(k);
-  showchecked(k, Temp(charvec(pastemode)));  // pastes come marked, told apart from typing
+  showchecked(k, Temp(charvec(term::pastemode)));  // pastes come marked, told apart from typing
   showchecked(k, k.Prompt.get());
   k.Text.set(charvec(""));
   // What the window sends first (its id) is thrown away; a window that
@@ -150,7 +150,7 @@ LoopEnd keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(cons
   k.Lost.set(intscalar(0));
   k.History.set(charvec(""));
   k.Nhl.set(intscalar(0));
-  k.Flag.set(charscalar('0'));
+  setflag(k, Move::None);
   newline(k);
   for (;;) {
     if (afterbatch) afterbatch(k);
