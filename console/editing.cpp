@@ -16,9 +16,10 @@ namespace zelvo {
 namespace {
 const char cr = '\r';
 
-// a + b and 0 max a - b, the counter updates of the actions.
+// a + b, and a - b floored at 0 (0 max a - b): the counter updates of the
+// actions.
 rt::Array plus(const rt::Array& a, int32_t b) { return dyadic(rt::OpPlus, a, Temp(intscalar(b))); }
-rt::Array less(const rt::Array& a, int32_t b) {
+rt::Array minusfloored(const rt::Array& a, int32_t b) {
   return dyadic(rt::OpMax, Temp(intscalar(0)), Temp(dyadic(rt::OpMinus, a, Temp(intscalar(b)))));
 }
 
@@ -84,9 +85,9 @@ void backspace(KeyState& k) {
   Temp moved(catenate(Temp(times(w, k.Bs.get())), k.SaveCur.get()));
   Temp part(joined(moved, Temp(visible(k.Tmp.get())), Temp(times(w, Temp(charscalar(' ')))), k.RestoreCur.get()));
   Temp old(copyof(k.Line.get()));
-  k.CurP.set(less(k.CurP.get(), n));
+  k.CurP.set(minusfloored(k.CurP.get(), n));
   rejoin(k, k.Tmp.get());
-  k.Nl.set(less(k.Nl.get(), n));
+  k.Nl.set(minusfloored(k.Nl.get(), n));
   showedit(k, old, part);
 }
 
@@ -99,7 +100,7 @@ void deletechar(KeyState& k) {
                    k.RestoreCur.get()));
   Temp old(copyof(k.Line.get()));
   rejoin(k, k.Tmp.get());
-  k.Nl.set(less(k.Nl.get(), n));
+  k.Nl.set(minusfloored(k.Nl.get(), n));
   showedit(k, old, part);
 }
 
@@ -107,7 +108,7 @@ void left(KeyState& k) {
   if (num(k.CurP) == 0) return;
   int32_t n = charbefore(k.Line.get(), num(k.CurP));
   int32_t w = columnsat(k, num(k.CurP) - n, n);
-  k.CurP.set(less(k.CurP.get(), n));
+  k.CurP.set(minusfloored(k.CurP.get(), n));
   showedit(k, k.Line.get(), Temp(times(w, k.CurL.get())));
 }
 
@@ -150,14 +151,14 @@ void store(KeyState& k) {
 }
 
 namespace {
-// One step of the history walk: `pick` (prevline or nextline) finds the line
+// One step of the history walk: `seek` (prevline or nextline) finds the line
 // beyond Hoffset; when the walk turns around, the line shown last is first
 // stepped over once more, so that the next line is not the same one.
-void walkhistory(KeyState& k, rt::Array (*pick)(rt::Array, rt::Array), bool turning, Move move) {
+void walkhistory(KeyState& k, rt::Array (*seek)(rt::Array, rt::Array), bool turning, Move move) {
   LINEOFFSET.set(num(k.Hoffset));
-  if (turning) Temp discarded(pick(charscalar(cr), copyof(k.History.get())));
+  if (turning) Temp discarded(seek(charscalar(cr), copyof(k.History.get())));
   Temp old(copyof(k.Line.get()));
-  k.Line.set(pick(charscalar(cr), copyof(k.History.get())));
+  k.Line.set(seek(charscalar(cr), copyof(k.History.get())));
   k.Hoffset.set(copyof(LINEOFFSET.get()));
   replaceline(k, old);
   setflag(k, move);

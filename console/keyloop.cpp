@@ -49,11 +49,12 @@ bool contains(const rt::Array& text, const char* pattern) {
   return rt::elemcount(found.get().rank, found.get().shape) > 0 && firstint(Temp(maxreduce(found))) != 0;
 }
 
-// Whether Line ends in the four characters of word.
-bool endsin(const KeyState& k, const char* word) {
-  if (length(k.Line.get()) < 4) return false;
-  Temp same(dyadic(rt::OpEqual, Temp(take(Temp(intscalar(-4)), k.Line.get())), Temp(charvec(word))));
-  return firstint(Temp(plusreduce(same))) == 4;
+// Whether Line ends in the characters of word.
+bool endsin(const KeyState& k, std::string_view word) {
+  int32_t n = static_cast<int32_t>(word.size());
+  if (length(k.Line.get()) < n) return false;
+  Temp same(dyadic(rt::OpEqual, Temp(take(Temp(intscalar(-n)), k.Line.get())), Temp(charvec(word))));
+  return firstint(Temp(plusreduce(same))) == n;
 }
 
 // When a line did not reach standard output whole: a notice row in the

@@ -201,7 +201,8 @@ void place(Layout& l, std::string_view s, const Glyph& g, int32_t width) {
   for (int32_t i = 0; i < parts; ++i) {
     Piece c;
     c.at = l.end = startof(l.end, g, width);
-    c.bytes = parts == 1 ? picture : picture.substr(static_cast<std::size_t>(i), i + 1 < parts ? 1 : std::string::npos);
+    std::size_t at = static_cast<std::size_t>(i);
+    c.bytes = parts == 1 ? picture : picture.substr(at, i + 1 < parts ? 1 : std::string::npos);
     l.pieces.push_back(std::move(c));
     l.end.col += g.cell;
   }

@@ -27,8 +27,8 @@ std::string str(const rt::Array& a) {
 // The terminal commands keep the bytes the terminal obeys; the tests here
 // and of the loop name them.
 TEST(Editing, TerminalCommandBytes) {
-  std::string named = std::string(term::savecursor) + term::restorecursor + term::cursorright + term::cursorleft +
-                      term::rowstart + term::newrow + term::pastemode + term::bell;
+  std::string named = std::string(term::savecursor) + term::restorecursor + term::cursorright +
+                      term::cursorleft + term::rowstart + term::newrow + term::pastemode + term::bell;
   EXPECT_EQ(named, "\0337" "\0338" "\033[C" "\b" "\r" "\r\n" "\033[?2004h" "\a");
 }
 
@@ -124,7 +124,8 @@ TEST(Editing, EdgesOfTheLineAreSilent) {
 
 // Walks the history a, bb, ccc with the keys (U up, D down): the lines shown
 // and Hoffset after each.
-void walkcase(const std::string& keys, const std::vector<std::string>& shown, const std::vector<int32_t>& offsets) {
+void walkcase(const std::string& keys, const std::vector<std::string>& shown,
+              const std::vector<int32_t>& offsets) {
   Editor e;
   e.storeall({"a", "bb", "ccc"});
   ASSERT_EQ(e.History(), "a\rbb\rccc\r");
