@@ -2,6 +2,7 @@
 #include "console/services.h"
 
 #include <cerrno>
+#include <functional>
 
 #include "runtime/system/files.h"
 #include "runtime/system/find.h"
@@ -12,62 +13,40 @@
 namespace zelvo {
 
 namespace {
-// A result descriptor, cleared for the runtime to fill.
-rt::Array fresh() {
-  rt::Array a;
-  rt::descclear(&a);
-  return a;
+// Calls the runtime's function f with a fresh result descriptor and the
+// arguments, and gives the result it filled in.
+template <typename F, typename... Args>
+rt::Array filled(F f, const Args&... args) {
+  rt::Array result;
+  rt::descclear(&result);
+  f(&result, &args...);
+  return result;
 }
 }  // namespace
 
-rt::Array readfrom(const rt::Array& file) {
-  rt::Array got = fresh();
-  rt::read(&got, &file);
-  return got;
-}
+rt::Array readfrom(const rt::Array& file) { return filled(rt::read, file); }
 
 rt::Array writeto(const rt::Array& dest, const rt::Array& value, int* error) {
-  rt::Array count = fresh();
   errno = 0;
-  rt::write(&count, &dest, &value);
+  rt::Array count = filled(rt::write, dest, value);
   if (error) *error = errno;
   return count;
 }
 
-rt::Array openfile(const rt::Array& mode, const rt::Array& name) {
-  rt::Array fd = fresh();
-  rt::open(&fd, &mode, &name);
-  return fd;
-}
+rt::Array openfile(const rt::Array& mode, const rt::Array& name) { return filled(rt::open, mode, name); }
 
-rt::Array closefds(const rt::Array& fds) {
-  rt::Array closed = fresh();
-  rt::close(&closed, &fds);
-  return closed;
-}
+rt::Array closefds(const rt::Array& fds) { return filled(rt::close, fds); }
 
 rt::Array runshell(const rt::Array& command) {
-  rt::Array status = fresh(), none = fresh();
-  rt::sysvar(rt::Shell, &status, &none, &command);
-  return status;
+  rt::Array none;  // sysvar's left argument, which it does not read
+  rt::descclear(&none);
+  return filled(std::bind_front(rt::sysvar, rt::Shell), none, command);
 }
 
-rt::Array piped(const rt::Array& command, const rt::Array& input) {
-  rt::Array output = fresh();
-  rt::pipe(&output, &command, &input);
-  return output;
-}
+rt::Array piped(const rt::Array& command, const rt::Array& input) { return filled(rt::pipe, command, input); }
 
-rt::Array format(const rt::Array& value) {
-  rt::Array text = fresh();
-  rt::Format(&text, &value);
-  return text;
-}
+rt::Array format(const rt::Array& value) { return filled(rt::Format, value); }
 
-rt::Array findin(const rt::Array& text, const rt::Array& pattern) {
-  rt::Array marks = fresh();
-  rt::find(&marks, &text, &pattern);
-  return marks;
-}
+rt::Array findin(const rt::Array& text, const rt::Array& pattern) { return filled(rt::find, text, pattern); }
 
 }  // namespace zelvo
