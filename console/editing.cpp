@@ -42,6 +42,23 @@ rt::Array joined(const rt::Array& a, const rt::Array& b, const rt::Array& c, con
   return catenate(Temp(catenate(Temp(catenate(a, b)), c)), d);
 }
 
+// SaveCur, Tmp as shown, w blanks, RestoreCur: the tail redrawn over a
+// character of w columns that went, its old last columns wiped, and the
+// cursor back where it was.
+rt::Array closegap(const KeyState& k, int32_t w) {
+  Temp blanks(times(w, Temp(charscalar(' '))));
+  return joined(k.SaveCur.get(), Temp(visible(k.Tmp.get())), blanks, k.RestoreCur.get());
+}
+
+// Takes a character of n bytes out of Line at the cursor, Tmp holding what
+// follows it, and shows the change with `part`.
+void takeout(KeyState& k, int32_t n, const rt::Array& part) {
+  Temp old(copyof(k.Line.get()));
+  rejoin(k, k.Tmp.get());
+  k.Nl.set(minusfloored(k.Nl.get(), n));
+  showedit(k, old, part);
+}
+
 // Shows Line in place of the line `old`, the cursor at its end: the old
 // line is wiped with blanks, then the new one written after the prompt.
 void replaceline(KeyState& k, const rt::Array& old) {
@@ -82,13 +99,9 @@ void backspace(KeyState& k) {
   int32_t n = charbefore(k.Line.get(), num(k.CurP));
   int32_t w = columnsat(k, num(k.CurP) - n, n);
   k.Tmp.set(drop(k.CurP.get(), k.Line.get()));
-  Temp moved(catenate(Temp(times(w, k.Bs.get())), k.SaveCur.get()));
-  Temp part(joined(moved, Temp(visible(k.Tmp.get())), Temp(times(w, Temp(charscalar(' ')))), k.RestoreCur.get()));
-  Temp old(copyof(k.Line.get()));
+  Temp part(catenate(Temp(times(w, k.Bs.get())), Temp(closegap(k, w))));
   k.CurP.set(minusfloored(k.CurP.get(), n));
-  rejoin(k, k.Tmp.get());
-  k.Nl.set(minusfloored(k.Nl.get(), n));
-  showedit(k, old, part);
+  takeout(k, n, part);
 }
 
 void deletechar(KeyState& k) {
@@ -96,12 +109,7 @@ void deletechar(KeyState& k) {
   int32_t n = charafter(k.Line.get(), num(k.CurP));
   int32_t w = columnsat(k, num(k.CurP), n);
   k.Tmp.set(drop(Temp(plus(k.CurP.get(), n)), k.Line.get()));
-  Temp part(joined(k.SaveCur.get(), Temp(visible(k.Tmp.get())), Temp(times(w, Temp(charscalar(' ')))),
-                   k.RestoreCur.get()));
-  Temp old(copyof(k.Line.get()));
-  rejoin(k, k.Tmp.get());
-  k.Nl.set(minusfloored(k.Nl.get(), n));
-  showedit(k, old, part);
+  takeout(k, n, Temp(closegap(k, w)));
 }
 
 void left(KeyState& k) {
