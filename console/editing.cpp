@@ -7,21 +7,19 @@
 #include "console/globals.h"
 #include "console/chars.h"
 #include "console/screen.h"
+#include "console/terminal.h"
 #include "console/text.h"
 #include "runtime/scalar/opcodes.h"
-#include "runtime/system/files.h"
 
 namespace zelvo {
 
 namespace {
 const char cr = '\r';
 
-// Whether the character variable v holds c.
-bool is(const Var& v, char c) { return firstint(Temp(dyadic(rt::OpEqual, v.get(), Temp(charscalar(c))))) != 0; }
-
-// a + b and 0 max a - b, the counter updates of the actions.
+// a + b, and a - b floored at 0 (0 max a - b): the counter updates of the
+// actions.
 rt::Array plus(const rt::Array& a, int32_t b) { return dyadic(rt::OpPlus, a, Temp(intscalar(b))); }
-rt::Array less(const rt::Array& a, int32_t b) {
+rt::Array minusfloored(const rt::Array& a, int32_t b) {
   return dyadic(rt::OpMax, Temp(intscalar(0)), Temp(dyadic(rt::OpMinus, a, Temp(intscalar(b)))));
 }
 
@@ -44,10 +42,27 @@ rt::Array joined(const rt::Array& a, const rt::Array& b, const rt::Array& c, con
   return catenate(Temp(catenate(Temp(catenate(a, b)), c)), d);
 }
 
+// SaveCur, Tmp as shown, w blanks, RestoreCur: the tail redrawn over a
+// character of w columns that went, its old last columns wiped, and the
+// cursor back where it was.
+rt::Array closegap(const KeyState& k, int32_t w) {
+  Temp blanks(times(w, Temp(charscalar(' '))));
+  return joined(k.SaveCur.get(), Temp(visible(k.Tmp.get())), blanks, k.RestoreCur.get());
+}
+
+// Takes a character of n bytes out of Line at the cursor, Tmp holding what
+// follows it, and shows the change with `part`.
+void takeout(KeyState& k, int32_t n, const rt::Array& part) {
+  Temp old(copyof(k.Line.get()));
+  rejoin(k, k.Tmp.get());
+  k.Nl.set(minusfloored(k.Nl.get(), n));
+  showedit(k, old, part);
+}
+
 // Shows Line in place of the line `old`, the cursor at its end: the old
 // line is wiped with blanks, then the new one written after the prompt.
 void replaceline(KeyState& k, const rt::Array& old) {
-  Temp crprompt(catenate(Temp(charscalar(cr)), k.Prompt.get()));
+  Temp crprompt(catenate(Temp(charscalar(term::rowstart)), k.Prompt.get()));
   Temp blanks(times(columns(old), Temp(charscalar(' '))));
   Temp part(joined(crprompt, blanks, crprompt, Temp(visible(k.Line.get()))));
   k.Nl.set(intscalar(length(k.Line.get())));
@@ -61,10 +76,10 @@ void setconstants(KeyState& k) {
   k.Bs.set(charscalar(8));
   k.Delete.set(charscalar(127));
   k.Esc.set(charscalar(27));
-  k.CurR.set(charvec("\033[C"));
-  k.CurL.set(charscalar(8));
-  k.SaveCur.set(charvec("\0337"));
-  k.RestoreCur.set(charvec("\0338"));
+  k.CurR.set(charvec(term::cursorright));
+  k.CurL.set(charscalar(term::cursorleft));
+  k.SaveCur.set(charvec(term::savecursor));
+  k.RestoreCur.set(charvec(term::restorecursor));
   readcodeset();
 }
 
@@ -84,13 +99,9 @@ void backspace(KeyState& k) {
   int32_t n = charbefore(k.Line.get(), num(k.CurP));
   int32_t w = columnsat(k, num(k.CurP) - n, n);
   k.Tmp.set(drop(k.CurP.get(), k.Line.get()));
-  Temp moved(catenate(Temp(times(w, k.Bs.get())), k.SaveCur.get()));
-  Temp part(joined(moved, Temp(visible(k.Tmp.get())), Temp(times(w, Temp(charscalar(' ')))), k.RestoreCur.get()));
-  Temp old(copyof(k.Line.get()));
-  k.CurP.set(less(k.CurP.get(), n));
-  rejoin(k, k.Tmp.get());
-  k.Nl.set(less(k.Nl.get(), n));
-  showedit(k, old, part);
+  Temp part(catenate(Temp(times(w, k.Bs.get())), Temp(closegap(k, w))));
+  k.CurP.set(minusfloored(k.CurP.get(), n));
+  takeout(k, n, part);
 }
 
 void deletechar(KeyState& k) {
@@ -98,19 +109,14 @@ void deletechar(KeyState& k) {
   int32_t n = charafter(k.Line.get(), num(k.CurP));
   int32_t w = columnsat(k, num(k.CurP), n);
   k.Tmp.set(drop(Temp(plus(k.CurP.get(), n)), k.Line.get()));
-  Temp part(joined(k.SaveCur.get(), Temp(visible(k.Tmp.get())), Temp(times(w, Temp(charscalar(' ')))),
-                   k.RestoreCur.get()));
-  Temp old(copyof(k.Line.get()));
-  rejoin(k, k.Tmp.get());
-  k.Nl.set(less(k.Nl.get(), n));
-  showedit(k, old, part);
+  takeout(k, n, Temp(closegap(k, w)));
 }
 
 void left(KeyState& k) {
   if (num(k.CurP) == 0) return;
   int32_t n = charbefore(k.Line.get(), num(k.CurP));
   int32_t w = columnsat(k, num(k.CurP) - n, n);
-  k.CurP.set(less(k.CurP.get(), n));
+  k.CurP.set(minusfloored(k.CurP.get(), n));
   showedit(k, k.Line.get(), Temp(times(w, k.CurL.get())));
 }
 
@@ -153,26 +159,26 @@ void store(KeyState& k) {
 }
 
 namespace {
-// One step of the history walk: `pick` (prevline or nextline) finds the line
+// One step of the history walk: `seek` (prevline or nextline) finds the line
 // beyond Hoffset; when the walk turns around, the line shown last is first
 // stepped over once more, so that the next line is not the same one.
-void walkhistory(KeyState& k, rt::Array (*pick)(rt::Array, rt::Array), bool turning, char flag) {
+void walkhistory(KeyState& k, rt::Array (*seek)(rt::Array, rt::Array), bool turning, Move move) {
   LINEOFFSET.set(num(k.Hoffset));
-  if (turning) Temp discarded(pick(charscalar(cr), copyof(k.History.get())));
+  if (turning) Temp discarded(seek(charscalar(cr), copyof(k.History.get())));
   Temp old(copyof(k.Line.get()));
-  k.Line.set(pick(charscalar(cr), copyof(k.History.get())));
+  k.Line.set(seek(charscalar(cr), copyof(k.History.get())));
   k.Hoffset.set(copyof(LINEOFFSET.get()));
   replaceline(k, old);
-  k.Flag.set(charscalar(flag));
+  setflag(k, move);
 }
 }  // namespace
 
 // Up turns around after a Down, unless Down has gone past the newest line.
 void up(KeyState& k) {
-  walkhistory(k, prevline, is(k.Flag, 'D') && num(k.Hoffset) != length(k.History.get()) + 2, 'U');
+  walkhistory(k, prevline, flagis(k, Move::Down) && num(k.Hoffset) != length(k.History.get()) + 2, Move::Up);
 }
 
 // Down turns around after an Up, unless Up has gone past the oldest line.
-void down(KeyState& k) { walkhistory(k, nextline, is(k.Flag, 'U') && num(k.Hoffset) != -2, 'D'); }
+void down(KeyState& k) { walkhistory(k, nextline, flagis(k, Move::Up) && num(k.Hoffset) != -2, Move::Down); }
 
 }  // namespace zelvo

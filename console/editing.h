@@ -4,14 +4,9 @@
 // while the line fits in the prompt's row, the bytes below, else the line
 // drawn anew (console/screen.h). Characters and their columns are the
 // screen's: a multi-byte character is edited whole, and the cursor moves by
-// the columns it takes.
-//
-// Terminal commands written to the window:
-//   ESC "7"   SaveCur     save the cursor position
-//   ESC "8"   RestoreCur  restore the saved cursor position
-//   ESC "[C"  CurR        move the cursor one column right
-//   BS (8)    CurL        move the cursor one column left
-//   BEL (7)               the bell, written to standard error, not the window
+// the columns it takes. The actions write the terminal commands of
+// console/terminal.h through the loop's variables SaveCur, RestoreCur, CurR
+// and CurL (Bs too moves the cursor left).
 #pragma once
 
 #include "console/keystate.h"

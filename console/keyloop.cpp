@@ -14,18 +14,16 @@
 #include "console/editing.h"
 #include "console/keys.h"
 #include "console/screen.h"
+#include "console/services.h"
+#include "console/terminal.h"
 #include "console/text.h"
-#include "runtime/scalar/opcodes.h"
 #include "runtime/core/globals.h"
 #include "runtime/core/print.h"
-#include "runtime/system/files.h"
-#include "runtime/system/find.h"
+#include "runtime/scalar/opcodes.h"
 
 namespace zelvo {
 
 namespace {
-const char bel = 7;
-
 // Writes text to the terminal after the check that it is a descriptor.
 void showchecked(KeyState& k, const rt::Array& text) {
   testmxrank(k.XTtty.get());
@@ -34,47 +32,35 @@ void showchecked(KeyState& k, const rt::Array& text) {
 
 // One read of the terminal, appended to Text; false when it delivered nothing.
 bool readbatch(KeyState& k) {
-  rt::Array got;
-  rt::descclear(&got);
-  rt::read(&got, &k.XTtty.get());
-  Temp batch(got);
-  if (rt::elemcount(got.rank, got.shape) == 0) return false;
+  Temp batch(readfrom(k.XTtty.get()));
+  if (rt::elemcount(batch.get().rank, batch.get().shape) == 0) return false;
   k.Text.set(catenate(k.Text.get(), batch));
   return true;
 }
 
-void bell() {
-  rt::Array count, fd = intscalar(2), text = charscalar(bel);
-  rt::descclear(&count);
-  rt::write(&count, &fd, &text);
-  rt::detalloc(&count);
-  rt::detalloc(&fd);
-  rt::detalloc(&text);
-}
+// A refused key: the bell, on standard error, never in the window.
+void bell() { Temp count(writeto(Temp(intscalar(2)), Temp(charscalar(term::bell)))); }
 
 // Whether pattern occurs in text (characters, at most one axis).
 bool contains(const rt::Array& text, const char* pattern) {
   testchar(text);
   testmxrank(text);
-  rt::Array marks;
-  rt::descclear(&marks);
-  Temp word(charvec(pattern));
-  rt::find(&marks, &text, &word.get());
-  Temp found(marks);
-  return rt::elemcount(marks.rank, marks.shape) > 0 && firstint(Temp(maxreduce(found))) != 0;
+  Temp found(findin(text, Temp(charvec(pattern))));
+  return rt::elemcount(found.get().rank, found.get().shape) > 0 && firstint(Temp(maxreduce(found))) != 0;
 }
 
-// Whether Line ends in the four characters of word.
-bool endsin(const KeyState& k, const char* word) {
-  if (length(k.Line.get()) < 4) return false;
-  Temp same(dyadic(rt::OpEqual, Temp(take(Temp(intscalar(-4)), k.Line.get())), Temp(charvec(word))));
-  return firstint(Temp(plusreduce(same))) == 4;
+// Whether Line ends in the characters of word.
+bool endsin(const KeyState& k, std::string_view word) {
+  int32_t n = static_cast<int32_t>(word.size());
+  if (length(k.Line.get()) < n) return false;
+  Temp same(dyadic(rt::OpEqual, Temp(take(Temp(intscalar(-n)), k.Line.get())), Temp(charvec(word))));
+  return firstint(Temp(plusreduce(same))) == n;
 }
 
 // When a line did not reach standard output whole: a notice row in the
 // window, where the operator looks, and one more line lost.
 void notdelivered(KeyState& k, const std::string& why) {
-  show(k, Temp(charvec("zelvo: not delivered: " + why + "\r\n")));
+  show(k, Temp(charvec("zelvo: not delivered: " + why + term::newrow)));
   k.Lost.set(dyadic(rt::OpPlus, k.Lost.get(), Temp(intscalar(1))));
 }
 
@@ -86,16 +72,11 @@ bool complete(KeyState& k) {
     Temp lower(tolower(copyof(k.Line.get())));
     if (!contains(lower, "login") && !contains(lower, "password")) store(k);
   }
-  k.Flag.set(charscalar('N'));
+  setflag(k, Move::Completed);
   testmxrank(k.XTtty.get());
   endline(k);  // CR LF, below the whole line
-  rt::Array count, out = intscalar(1);
-  rt::descclear(&count);
-  errno = 0;
-  rt::write(&count, &out, &k.Line.get());
-  int failure = errno;
-  rt::detalloc(&out);
-  Temp shown(count);
+  int failure = 0;
+  Temp shown(writeto(Temp(intscalar(1)), k.Line.get(), &failure));
   int32_t written = firstint(shown), size = length(k.Line.get());
   rt::display(shown);
   // Each line reaches a reader at once, as its characters, count and break.
@@ -160,7 +141,7 @@ LoopEnd keyloop(rt::Array prompt, rt::Array xttty) { return keyloop(prompt, xttt
 LoopEnd keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(const KeyState&)>& afterbatch) {
   KeyState k(prompt, xttty);
   setconstants(k);
-  showchecked(k, Temp(charvec(pastemode)));  // pastes come marked, told apart from typing
+  showchecked(k, Temp(charvec(term::pastemode)));  // pastes come marked, told apart from typing
   showchecked(k, k.Prompt.get());
   k.Text.set(charvec(""));
   // What the window sends first (its id) is thrown away; a window that
@@ -170,7 +151,7 @@ LoopEnd keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(cons
   k.Lost.set(intscalar(0));
   k.History.set(charvec(""));
   k.Nhl.set(intscalar(0));
-  k.Flag.set(charscalar('0'));
+  setflag(k, Move::None);
   newline(k);
   for (;;) {
     if (afterbatch) afterbatch(k);

@@ -33,10 +33,6 @@ struct Key {
   int32_t from = 0, count = 0;  // Characters and Paste: the bytes to insert
 };
 
-// The command that turns the terminal's bracketed paste mode on: pastes
-// then come between the markers ESC "[200~" and ESC "[201~".
-inline constexpr std::string_view pastemode = "\033[?2004h";
-
 // The first key of input; Unfinished (with length 0) when input is empty or
 // ends before the key does.
 Key firstkey(std::string_view input);

@@ -9,25 +9,53 @@
 
 namespace zelvo {
 
+// The values of Flag: the last move in the history.
+enum class Move : char {
+  None = '0',       // none since the loop began
+  Completed = 'N',  // a line was completed
+  Up = 'U',         // Up showed an older line
+  Down = 'D',       // Down showed a newer line
+};
+
 // The variables of keyloop (the editing actions and the screen share them).
+// Counts and positions are in bytes; the rows are the window's, counted
+// below the prompt's row.
 struct KeyState {
   KeyState(rt::Array prompt, rt::Array xttty) : Prompt("Prompt", prompt), XTtty("XTtty", xttty) {}
 
-  Var Prompt, XTtty;
-  Var Text{"Text"};                                          // what was read and is not handled yet
-  Var Line{"Line"}, Nl{"Nl"}, CurP{"CurP"}, Tmp{"Tmp"};      // the line being edited
-  Var History{"History"}, Nhl{"Nhl"}, NhMax{"NhMax"}, Hoffset{"Hoffset"}, Flag{"Flag"};
-  Var Bs{"Bs"}, Delete{"Delete"}, Esc{"Esc"};                // keys
-  Var Lost{"Lost"};  // the lines that did not reach standard output whole
-  Var CurR{"CurR"}, CurL{"CurL"}, SaveCur{"SaveCur"}, RestoreCur{"RestoreCur"};  // commands
-  // Where the window's cursor stands, and the row of the line's end, both
-  // counted in rows below the prompt's row; and for a line taller than the
-  // window, the row of the line shown in the window's top row (else -1).
-  Var CurRow{"CurRow"}, EndRow{"EndRow"}, TopRow{"TopRow"};
+  Var Prompt;            // the prompt, written before every line
+  Var XTtty;             // the terminal's descriptor: every read, every write to the window
+  Var Text{"Text"};      // what the reads delivered and no key has taken yet
+  Var Line{"Line"};      // the line being edited, as the window shows it after the prompt
+  Var Nl{"Nl"};          // the length of Line, after every action
+  Var CurP{"CurP"};      // the bytes of Line left of the cursor: 0 <= CurP <= Nl
+  Var Tmp{"Tmp"};        // scratch: the tail of Line that an action redraws
+  Var History{"History"};  // the stored lines, oldest first, each followed by one CR
+  Var Nhl{"Nhl"};        // every line ever stored, those dropped since included: it never decreases
+  Var NhMax{"NhMax"};    // the most lines History keeps (100); a store beyond drops the oldest
+  // The offset (console/text.h) of the line that Up or Down showed last: the
+  // length of History at every new line, -2 once Up has reached the oldest
+  // line, the length of History + 2 once Down has gone past the newest (-1
+  // and 1 while History is empty).
+  Var Hoffset{"Hoffset"};
+  Var Flag{"Flag"};      // the last move in the history, a Move as a character
+  Var Bs{"Bs"}, Delete{"Delete"}, Esc{"Esc"};  // the characters of the Backspace, Delete and Escape keys
+  Var Lost{"Lost"};      // the lines that did not reach standard output whole
+  // Terminal commands (console/terminal.h): cursor right, cursor left, save
+  // and restore the cursor.
+  Var CurR{"CurR"}, CurL{"CurL"}, SaveCur{"SaveCur"}, RestoreCur{"RestoreCur"};
+  Var CurRow{"CurRow"};  // the row where the window's cursor stands
+  Var EndRow{"EndRow"};  // the row of the line's end
+  Var TopRow{"TopRow"};  // for a line taller than the window, its row in the window's top row; else -1
 };
 
 // The value of an integer variable of the loop.
 int32_t num(const Var& v);
+
+// Flag <- the move m.
+void setflag(KeyState& k, Move m);
+// Whether Flag holds the move m.
+bool flagis(const KeyState& k, Move m);
 
 // Writes text to the terminal; the byte count is discarded.
 void show(KeyState& k, const rt::Array& text);

@@ -19,38 +19,15 @@
 #include "console/arrays.h"
 #include "console/globals.h"
 #include "console/locals.h"
+#include "console/services.h"
 #include "console/textmat.h"
 #include "runtime/core/error.h"
-#include "runtime/system/files.h"
-#include "runtime/system/process.h"
-#include "runtime/system/sysvar.h"
-#include "runtime/text/format.h"
 
 namespace zelvo {
 
 LauncherSetup launchersetup;
 
 namespace {
-constexpr int32_t shellcode = 21;
-
-// Runs a command text through the shell; its status is not examined.
-void shell(const rt::Array& command) {
-  rt::Array status, none;
-  rt::descclear(&status);
-  rt::descclear(&none);
-  rt::sysvar(shellcode, &status, &none, &command);
-  rt::detalloc(&status);
-}
-
-// "rw" open name: the descriptor, or -1.
-rt::Array openrw(const rt::Array& name) {
-  rt::Array fd;
-  rt::descclear(&fd);
-  Temp mode(charvec("rw"));
-  rt::open(&fd, &mode.get(), &name);
-  return fd;
-}
-
 // The slave side, opened read-write but never as the controlling terminal:
 // a program that leads a session of its own (started by setsid, or by a
 // service manager) would otherwise take the window's terminal for its own,
@@ -62,20 +39,7 @@ rt::Array openslave(const rt::Array& name) {
 }
 
 // The digits of a descriptor, without blanks.
-rt::Array digits(const rt::Array& fd) {
-  rt::Array text;
-  rt::descclear(&text);
-  rt::Format(&text, &fd);
-  return noblanks(text);
-}
-
-// Closes the descriptors given; what the system refuses is reported.
-void closefds(const rt::Array& fds) {
-  rt::Array closed;
-  rt::descclear(&closed);
-  rt::close(&closed, &fds);
-  rt::detalloc(&closed);
-}
+rt::Array digits(const rt::Array& fd) { return noblanks(format(fd)); }
 
 bool anyslaves() {
   glob_t found;
@@ -95,11 +59,7 @@ struct Launch {
 // FdP, Tty and TtyCC set and gives true, or false when none opens.
 bool bsdpair(Launch& s) {
   if (!anyslaves()) return false;  // no listing, so no error text from ls
-  rt::Array listing, command = charvec(launchersetup.listing.c_str());
-  rt::descclear(&listing);
-  Temp none(charvec(""));
-  rt::pipe(&listing, &command, &none.get());
-  rt::detalloc(&command);
+  rt::Array listing = piped(Temp(charvec(launchersetup.listing)), Temp(charvec("")));
   s.Ttys.set(txtmat(charscalar('\n'), listing));
   const rt::Array& ttys = s.Ttys.get();
   if (ttys.rank != 2 || ttys.shape[1] <= launchersetup.columns) return false;
@@ -111,7 +71,8 @@ bool bsdpair(Launch& s) {
     // device: opening "/dev/pty" and two blanks with "rw" would create it.
     if (length(Temp(noblanks(copyof(s.Tty.get())))) == 0) continue;
     s.TtyCC.set(take(Temp(intscalar(-2)), s.Tty.get()));
-    s.FdP.set(openrw(Temp(catenate(Temp(charvec(launchersetup.masterprefix.c_str())), s.TtyCC.get()))));
+    Temp master(catenate(Temp(charvec(launchersetup.masterprefix)), s.TtyCC.get()));
+    s.FdP.set(openfile(Temp(charvec("rw")), master));
     if (firstint(s.FdP.get()) != -1) return true;
   }
   return false;
@@ -145,14 +106,18 @@ rt::Array startxt(rt::Array sttycmd, rt::Array xtcmd) {
   s.TtyN.set(digits(s.FdP.get()));
   Temp option(catenate(Temp(catenate(Temp(charvec(" -S")), s.TtyCC.get())), s.TtyN.get()));
   s.XTcmd.set(catenate(Temp(catenate(s.XTcmd.get(), option)), Temp(charvec(" & "))));
-  shell(s.XTcmd.get());
+  // The shell's statuses are not examined: the emulator runs in the
+  // background, and a mode command that fails leaves the mode as it was.
+  Temp started(runshell(s.XTcmd.get()));
   s.Res.set(openslave(s.Tty.get()));
-  if (length(s.SttyCmd.get()) != 0)
-    shell(Temp(catenate(Temp(catenate(s.SttyCmd.get(), Temp(charvec(" < ")))), s.Tty.get())));
+  if (length(s.SttyCmd.get()) != 0) {
+    Temp mode(catenate(Temp(catenate(s.SttyCmd.get(), Temp(charvec(" < ")))), s.Tty.get()));
+    Temp set(runshell(mode));
+  }
   // The emulator holds the master side from here on. The program's own copy
   // would keep the terminal open after the window has gone, so that its end
   // never showed as the end of input.
-  closefds(s.FdP.get());
+  Temp closed(closefds(s.FdP.get()));
   Temp head(catenate(Temp(charvec(" ... startxt: x terminal ")), s.Tty.get()));
   Temp tail(catenate(Temp(charvec(" started in mode ")), s.SttyCmd.get()));
   announce(copyof(V.get()), catenate(head, tail));

@@ -19,10 +19,11 @@ extern LauncherSetup launchersetup;
 
 // Finds a free pseudo-terminal, starts the terminal emulator command xtcmd
 // on its master side in the background, opens the slave side read-write
-// (never as the controlling terminal), sets its mode with sttycmd (when not empty), closes its own copy of the
-// master side (the emulator's stays, so the window's end ends the terminal)
-// and returns the slave's descriptor. BSD-style pairs are tried first; when there are none (or none
-// opens) a Unix98 pair from /dev/ptmx is used instead.
+// (never as the controlling terminal), sets its mode with sttycmd (when not
+// empty), closes its own copy of the master side (the emulator's stays, so
+// the window's end ends the terminal) and returns the slave's descriptor.
+// BSD-style pairs are tried first; when there are none (or none opens) a
+// Unix98 pair from /dev/ptmx is used instead.
 rt::Array startxt(rt::Array sttycmd, rt::Array xtcmd);
 
 }  // namespace zelvo

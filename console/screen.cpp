@@ -13,6 +13,7 @@
 #include "console/arrays.h"
 #include "console/chars.h"
 #include "console/keystate.h"
+#include "console/terminal.h"
 
 namespace zelvo {
 
@@ -161,9 +162,6 @@ Pos past(Pos p, const Glyph& g, int32_t width) {
 // the text fills its last row.
 Pos beyond(Pos p, int32_t width) { return width > 0 && p.col >= width ? Pos{p.row + 1, 0} : p; }
 
-// The command ESC "[" n letter.
-std::string csi(int32_t n, char letter) { return "\033[" + std::to_string(n) + letter; }
-
 // Whether text, after the prompt, fits in the prompt's row with the cursor
 // after it, and is made of characters that show the same wherever they
 // stand (so that the actions' own bytes show it right).
@@ -203,7 +201,8 @@ void place(Layout& l, std::string_view s, const Glyph& g, int32_t width) {
   for (int32_t i = 0; i < parts; ++i) {
     Piece c;
     c.at = l.end = startof(l.end, g, width);
-    c.bytes = parts == 1 ? picture : picture.substr(static_cast<std::size_t>(i), i + 1 < parts ? 1 : std::string::npos);
+    std::size_t at = static_cast<std::size_t>(i);
+    c.bytes = parts == 1 ? picture : picture.substr(at, i + 1 < parts ? 1 : std::string::npos);
     l.pieces.push_back(std::move(c));
     l.end.col += g.cell;
   }
@@ -241,21 +240,21 @@ int32_t firstshown(int32_t before, const Layout& l, int32_t height) {
 void drawwhole(std::string& out, const Layout& l) {
   for (const Piece& c : l.pieces) out += c.bytes;
   if (l.cursor.row > l.end.row) {
-    out += "\r\n";
+    out += term::newrow;
   } else if (!(l.cursor == l.end)) {
-    if (l.end.row > l.cursor.row) out += csi(l.end.row - l.cursor.row, 'A');
-    out += '\r';
-    if (l.cursor.col > 0) out += csi(l.cursor.col, 'C');
+    if (l.end.row > l.cursor.row) out += term::rowsup(l.end.row - l.cursor.row);
+    out += term::rowstart;
+    if (l.cursor.col > 0) out += term::columnsright(l.cursor.col);
   }
 }
 
 // The cursor from row `row` (where the last character drawn stands) to its
 // place.
 void tocursor(std::string& out, const Layout& l, int32_t row) {
-  for (; row < l.cursor.row; ++row) out += "\r\n";
-  if (row > l.cursor.row) out += csi(row - l.cursor.row, 'A');
-  out += '\r';
-  if (l.cursor.col > 0) out += csi(l.cursor.col, 'C');
+  for (; row < l.cursor.row; ++row) out += term::newrow;
+  if (row > l.cursor.row) out += term::rowsup(row - l.cursor.row);
+  out += term::rowstart;
+  if (l.cursor.col > 0) out += term::columnsright(l.cursor.col);
 }
 
 // The line's rows top to top + height - 1, from the start of the cursor's
@@ -265,7 +264,7 @@ void drawrows(std::string& out, const Layout& l, int32_t top, int32_t height) {
   for (const Piece& c : l.pieces) {
     if (c.at.row < top) continue;
     if (c.at.row >= top + height) break;
-    for (; row < c.at.row; ++row) out += "\r\n";
+    for (; row < c.at.row; ++row) out += term::newrow;
     out += c.bytes;
   }
   tocursor(out, l, row);
@@ -282,13 +281,15 @@ void drawrows(std::string& out, const Layout& l, int32_t top, int32_t height) {
 void redraw(KeyState& k, Size size) {
   Layout l = layout(k, size.cols);
   int32_t top = num(k.TopRow), up = num(k.CurRow) - std::max(top, 0);
-  std::string out = up > 0 ? csi(up, 'A') : "";
-  out += "\r\033[J";
+  std::string out = up > 0 ? term::rowsup(up) : "";
+  out += term::rowstart;
+  out += term::clearbelow;
   if (size.rows == 0 || l.rows() <= size.rows) {
     drawwhole(out, l);
     top = -1;
   } else {
-    if (top < 0 && size.rows > 1) out += std::string(static_cast<std::size_t>(size.rows - 1), '\n') + csi(size.rows - 1, 'A');
+    if (top < 0 && size.rows > 1)
+      out += std::string(static_cast<std::size_t>(size.rows - 1), term::linefeed) + term::rowsup(size.rows - 1);
     top = firstshown(top, l, size.rows);
     drawrows(out, l, top, size.rows);
   }
@@ -335,7 +336,7 @@ void atprompt(KeyState& k) {
   Pos end;
   for (const Glyph& g : glyphs(textof(k.Prompt.get()))) end = past(end, g, width);
   Pos cursor = beyond(end, width);
-  if (cursor.row > end.row) show(k, Temp(charvec("\r\n")));  // a prompt that fills its row
+  if (cursor.row > end.row) show(k, Temp(charvec(term::newrow)));  // a prompt that fills its row
   k.CurRow.set(intscalar(cursor.row));
   k.EndRow.set(intscalar(end.row));
   k.TopRow.set(intscalar(-1));
@@ -358,13 +359,18 @@ void endline(KeyState& k) {
   int32_t cursor = num(k.CurRow), end = num(k.EndRow), top = num(k.TopRow);
   std::string out;
   if (top >= 0) {
-    if (cursor > top) out += csi(cursor - top, 'A');
-    out += "\r\033[J";
+    if (cursor > top) out += term::rowsup(cursor - top);
+    out += term::rowstart;
+    out += term::clearbelow;
     for (const Piece& c : layout(k, termsize(k.XTtty.get()).cols).pieces) out += c.bytes;
-    out += "\r\n";
+    out += term::newrow;
   } else {
-    out = cursor < end ? csi(end - cursor, 'B') : "";
-    out += cursor <= end ? "\r\n" : "\r";  // below the end the cursor is on a fresh row already
+    if (cursor < end) out += term::rowsdown(end - cursor);
+    if (cursor <= end) {
+      out += term::newrow;
+    } else {
+      out += term::rowstart;  // below the end the cursor is on a fresh row already
+    }
   }
   show(k, Temp(charvec(out)));
 }

@@ -17,15 +17,9 @@
 // around the cursor's, drawn anew from the window's top at every change;
 // its rows reach the scrollback only when it is finished, whole and in
 // order. The window's size is asked of the terminal at every change, so
-// that a resized window is followed. Terminal commands written for that:
-//   ESC "[" n "A"   cursor up n rows
-//   ESC "[" n "B"   cursor down n rows
-//   ESC "[" n "C"   cursor right n columns
-//   ESC "[H"        cursor to the window's top left corner
-//   ESC "[" r ";" c "H"  cursor to row r, column c (from 1)
-//   ESC "[J"        clear from the cursor to the end of the screen
-//   CR, CR LF, LF   to the start of the row; to the start of the next row;
-//                   to the next row, the window scrolling at its bottom
+// that a resized window is followed. The rows are moved through and cleared
+// with the commands of console/terminal.h: rows up and down, columns right,
+// clear below, CR, CR LF and LF.
 #pragma once
 
 #include <cstdint>

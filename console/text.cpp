@@ -38,8 +38,8 @@ rt::Array nextline(rt::Array eol, rt::Array text) {
   // Put one separator in front, then drop one character less than the offset
   // (none for an offset below 1: the offset is raised to 1 before the minus,
   // so that the smallest int does not wrap around to the largest).
-  Text.set(drop(Temp(dyadic(rt::OpMinus, Temp(dyadic(rt::OpMax, Temp(intscalar(1)), Offset.get())), Temp(intscalar(1)))),
-                Temp(catenate(EOL.get(), Text.get()))));
+  Temp raised(dyadic(rt::OpMax, Temp(intscalar(1)), Offset.get()));
+  Text.set(drop(Temp(dyadic(rt::OpMinus, raised, Temp(intscalar(1)))), Temp(catenate(EOL.get(), Text.get()))));
   // Skip the rest of the line that the offset points into.
   Sel.set(andscan(Temp(dyadic(rt::OpNotEqual, EOL.get(), Text.get()))));
   Text.set(compress(Temp(dyadic(rt::OpEqual, Sel.get(), Temp(intscalar(0)))), Text.get()));

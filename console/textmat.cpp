@@ -24,16 +24,18 @@ static rt::Array splittext(Var& Txt, const Var& ChD, const Var& ChF) {
   Var N("N"), Nv("Nv"), Nd("Nd"), Lines("Lines"), Cols("Cols"), I("I"), Res("Res");
   // Every piece, the last included, now ends with a delimiter.
   Txt.set(catenate(Txt.get(), ChD.get()));
-  N.set(compress(Temp(dyadic(rt::OpEqual, Txt.get(), ChD.get())), Temp(iota(Temp(intscalar(length(Txt.get())))))));
+  Temp positions(iota(Temp(intscalar(length(Txt.get())))));
+  N.set(compress(Temp(dyadic(rt::OpEqual, Txt.get(), ChD.get())), positions));
   // Piece lengths: the distance between neighbouring delimiters, less one.
-  Nv.set(dyadic(rt::OpMinus, Temp(dyadic(rt::OpMinus, N.get(), Temp(catenate(Temp(intscalar(0)), Temp(drop(Temp(intscalar(-1)), N.get())))))),
-                Temp(intscalar(1))));
+  Temp before(catenate(Temp(intscalar(0)), Temp(drop(Temp(intscalar(-1)), N.get()))));
+  Nv.set(dyadic(rt::OpMinus, Temp(dyadic(rt::OpMinus, N.get(), before)), Temp(intscalar(1))));
   Lines.set(intscalar(length(Nv.get())));
   Cols.set(maxreduce(Nv.get()));
   Res.set(reshape(Temp(catenate(Lines.get(), Cols.get())), ChF.get()));
   // Start offset of each piece.
   Nd.set(catenate(Temp(intscalar(0)), Temp(plusscan(Temp(dyadic(rt::OpPlus, Temp(intscalar(1)), Nv.get()))))));
-  for (I.set(intscalar(1)); firstint(I.get()) <= firstint(Lines.get()); I.set(intscalar(firstint(I.get()) + 1))) {
+  for (I.set(intscalar(1)); firstint(I.get()) <= firstint(Lines.get());
+       I.set(intscalar(firstint(I.get()) + 1))) {
     Temp nv(pick(Nv.get(), I.get())), nd(pick(Nd.get(), I.get()));
     Temp piece(take(nv, Temp(drop(nd, Txt.get()))));
     Temp pad(reshape(Temp(dyadic(rt::OpMinus, Cols.get(), nv)), ChF.get()));
@@ -46,7 +48,8 @@ static rt::Array splittext(Var& Txt, const Var& ChD, const Var& ChF) {
 static rt::Array joinrows(const Var& Txt, const Var& ChD, const Var& ChF) {
   Var I("I"), Res("Res");
   Res.set(charvec(""));
-  for (I.set(intscalar(1)); firstint(I.get()) <= Txt.get().shape[0]; I.set(intscalar(firstint(I.get()) + 1))) {
+  for (I.set(intscalar(1)); firstint(I.get()) <= Txt.get().shape[0];
+       I.set(intscalar(firstint(I.get()) + 1))) {
     Temp line(droptrail(copyof(ChF.get()), row(Txt.get(), I.get())));
     Res.set(catenate(Temp(catenate(Res.get(), line)), ChD.get()));
   }

@@ -11,16 +11,25 @@
 #include "console/arrays.h"
 #include "console/globals.h"
 #include "console/screen.h"
+#include "console/terminal.h"
 #include "tests/support/pty.h"
 
 using namespace zelvo;
 
 namespace {
 
-const std::string save = "\0337", restore = "\0338";
+const std::string save = term::savecursor, restore = term::restorecursor, prompt = "zelvo: ";
 
 std::string str(const rt::Array& a) {
   return std::string(rt::chars(a), static_cast<std::size_t>(rt::elemcount(a.rank, a.shape)));
+}
+
+// The terminal commands keep the bytes the terminal obeys; the tests here
+// and of the loop name them.
+TEST(Editing, TerminalCommandBytes) {
+  std::string named = std::string(term::savecursor) + term::restorecursor + term::cursorright +
+                      term::cursorleft + term::rowstart + term::newrow + term::pastemode + term::bell;
+  EXPECT_EQ(named, "\0337" "\0338" "\033[C" "\b" "\r" "\r\n" "\033[?2004h" "\a");
 }
 
 // The loop's variables over a fresh terminal, at a New line.
@@ -35,7 +44,7 @@ struct Editor {
     LINEOFFSET.create();
     k.History.set(charvec(""));
     k.Nhl.set(intscalar(0));
-    k.Flag.set(charscalar('0'));
+    setflag(k, Move::None);
     line("", 0);
     atprompt(k);
   }
@@ -66,7 +75,7 @@ struct Editor {
     for (const auto& l : lines) {
       line(l, 0);
       store(k);
-      k.Flag.set(charscalar('N'));
+      setflag(k, Move::Completed);
     }
     line("", 0);
   }
@@ -81,7 +90,7 @@ TEST(Editing, ActionsWriteExactlyTheChangedTail) {
   EXPECT_EQ(e.Nl(), 5);
 
   e.line("abcd", 3);
-  EXPECT_EQ(e.run(backspace), "\b" + save + "d " + restore);
+  EXPECT_EQ(e.run(backspace), term::cursorleft + save + "d " + restore);
   EXPECT_EQ(e.Line(), "abd");
   EXPECT_EQ(e.CurP(), 2);
   EXPECT_EQ(e.Nl(), 3);
@@ -92,9 +101,9 @@ TEST(Editing, ActionsWriteExactlyTheChangedTail) {
   EXPECT_EQ(e.CurP(), 1);
 
   e.line("ab", 1);
-  EXPECT_EQ(e.run(left), "\b");
+  EXPECT_EQ(e.run(left), std::string(1, term::cursorleft));
   EXPECT_EQ(e.CurP(), 0);
-  EXPECT_EQ(e.run(right), "\033[C");
+  EXPECT_EQ(e.run(right), term::cursorright);
   EXPECT_EQ(e.CurP(), 1);
 }
 
@@ -107,7 +116,7 @@ TEST(Editing, EdgesOfTheLineAreSilent) {
   EXPECT_EQ(e.run(deletechar), "");
   EXPECT_EQ(e.Line(), "abc");
   // Right past the end lengthens the line with a blank.
-  EXPECT_EQ(e.run(right), "\033[C");
+  EXPECT_EQ(e.run(right), term::cursorright);
   EXPECT_EQ(e.Line(), "abc ");
   EXPECT_EQ(e.CurP(), 4);
   EXPECT_EQ(e.Nl(), 4);
@@ -115,17 +124,16 @@ TEST(Editing, EdgesOfTheLineAreSilent) {
 
 // Walks the history a, bb, ccc with the keys (U up, D down): the lines shown
 // and Hoffset after each.
-void walkcase(const std::string& keys, const std::vector<std::string>& shown, const std::vector<int32_t>& offsets) {
+void walkcase(const std::string& keys, const std::vector<std::string>& shown,
+              const std::vector<int32_t>& offsets) {
   Editor e;
   e.storeall({"a", "bb", "ccc"});
   ASSERT_EQ(e.History(), "a\rbb\rccc\r");
   for (std::size_t i = 0; i < keys.size(); ++i) {
     int32_t old = e.Nl();
     std::string wrote = e.run(keys[i] == 'U' ? up : down);
-    std::string want = "\rzelvo: ";
-    want.append(static_cast<std::size_t>(old), ' ');
-    want += "\rzelvo: ";
-    want += shown[i];
+    std::string want = term::rowstart + prompt + std::string(static_cast<std::size_t>(old), ' ');
+    want += term::rowstart + prompt + shown[i];
     EXPECT_EQ(wrote, want) << keys << " key " << i;
     EXPECT_EQ(e.Line(), shown[i]) << keys << " key " << i;
     EXPECT_EQ(e.Hoffset(), offsets[i]) << keys << " key " << i;
@@ -144,7 +152,7 @@ TEST(Editing, HistoryWalk) {
 
 TEST(Editing, HistoryWalkEdgeCases) {
   Editor empty;
-  EXPECT_EQ(empty.run(up), "\rzelvo: \rzelvo: ");
+  EXPECT_EQ(empty.run(up), term::rowstart + prompt + term::rowstart + prompt);
   EXPECT_EQ(empty.Hoffset(), -1);
   empty.run(down);
   EXPECT_EQ(empty.Hoffset(), 1);
