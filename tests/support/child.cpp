@@ -91,7 +91,7 @@ ChildResult runchild(const std::function<void()>& fn) {
   }
   int status = 0;
   waitpid(pid, &status, 0);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.status = exitstatus(status);
   return result;
 }
 
