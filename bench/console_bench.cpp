@@ -146,7 +146,8 @@ class Typist {
     term_.clear();
     out_.clear();
     sent_ = nowns();
-    if (write(child_.session.master(), bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) failed_ = true;
+    ssize_t n = static_cast<ssize_t>(bytes.size());
+    if (write(child_.session.master(), bytes.data(), bytes.size()) != n) failed_ = true;
   }
 
   // Takes what the loop wrote on fd; gives false when it is not what the step calls for.
@@ -249,6 +250,13 @@ const char* drive(std::vector<Typist>& typists, int64_t stagger) {
   }
 }
 
+// Whether both loops started; if not, the run is skipped with an error.
+bool started(benchmark::State& state, const Child& console, const Child& bare) {
+  if (console.ok && bare.ok) return true;
+  state.SkipWithError("a key loop did not start");
+  return false;
+}
+
 // The median and the 99th percentile (nearest rank) of a sample.
 double percentile(std::vector<double> v, double p) {
   std::sort(v.begin(), v.end());
@@ -267,10 +275,7 @@ template <int gap>
 void keys(benchmark::State& state) {
   for (auto _ : state) {
     Child console(true), bare(false);
-    if (!console.ok || !bare.ok) {
-      state.SkipWithError("a key loop did not start");
-      return;
-    }
+    if (!started(state, console, bare)) return;
     std::vector<Typist> typists{Typist(console, gap * 1000000LL), Typist(bare, gap * 1000000LL)};
     if (const char* error = drive(typists, gap > 0 ? gap * 1000000LL / 2 : -1)) {
       state.SkipWithError(error);
@@ -308,10 +313,7 @@ void waitfor(int seconds) {
 void idle(benchmark::State& state) {
   for (auto _ : state) {
     Child console(true), bare(false);
-    if (!console.ok || !bare.ok) {
-      state.SkipWithError("a key loop did not start");
-      return;
-    }
+    if (!started(state, console, bare)) return;
     double z0 = cputime(console.session.pid()), b0 = cputime(bare.session.pid());
     waitfor(10);
     state.counters["z cpu ms"] = cputime(console.session.pid()) - z0;

@@ -38,15 +38,15 @@ const std::string& numbers() {
   return text;
 }
 
+// A vector of the type over *n elements that belong to the caller.
+rt::Array vectorover(int32_t type, int32_t* n, const void* elements) {
+  return {type, 1, n, rt::Fixed, const_cast<void*>(elements)};
+}
+
 void executezelvo(benchmark::State& state) {
   const std::string& text = numbers();
-  rt::Array arg, result;
   int32_t n = static_cast<int32_t>(text.size());
-  arg.type = rt::Char;
-  arg.rank = 1;
-  arg.shape = &n;
-  arg.storage = rt::Fixed;
-  arg.value = const_cast<char*>(text.data());
+  rt::Array arg = vectorover(rt::Char, &n, text.data()), result;
   for (auto _ : state) {
     rt::execute(&result, &arg);
     benchmark::DoNotOptimize(result.value);
@@ -85,13 +85,8 @@ const std::vector<int32_t>& ints() {
 }
 
 void formatzelvo(benchmark::State& state) {
-  rt::Array arg, result;
   int32_t n = million;
-  arg.type = rt::Int;
-  arg.rank = 1;
-  arg.shape = &n;
-  arg.storage = rt::Fixed;
-  arg.value = const_cast<int32_t*>(ints().data());
+  rt::Array arg = vectorover(rt::Int, &n, ints().data()), result;
   for (auto _ : state) {
     rt::Format(&result, &arg);
     benchmark::DoNotOptimize(result.value);

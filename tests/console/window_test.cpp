@@ -98,8 +98,8 @@ class Window : public ::testing::Test {
     // A session of its own, with no controlling terminal, as a service
     // manager starts a program: the program and the emulator it starts are
     // one group to clean up.
-    zelvo_.emplace(ProgramRun::Env{{"DISPLAY", x_}, {"PATH", dir_ / "bin:" + std::getenv("PATH")}, {"LC_ALL", "C.UTF-8"}},
-                   std::vector<std::string>{}, dir_ / "stderr");
+    ProgramRun::Env env = {{"DISPLAY", x_}, {"PATH", dir_ / "bin:" + std::getenv("PATH")}, {"LC_ALL", "C.UTF-8"}};
+    zelvo_.emplace(env, std::vector<std::string>{}, dir_ / "stderr");
     auto deadline = Clock::now() + std::chrono::milliseconds(patience);
     while (window_.empty() && Clock::now() < deadline) {
       run({"xdotool", "search", "--onlyvisible", "--name", title}, &window_);

@@ -24,6 +24,11 @@ struct ChildResult {
 // through rterror still holds its arrays by design.
 ChildResult runchild(const std::function<void()>& fn);
 
+// Reads what a child's standard output and error have within waitms (-1:
+// until either has something) into result, and at the end of either
+// closes it and sets it to -1; false once both have ended.
+bool pump(int* out, int* err, ChildResult* result, int waitms);
+
 // A status as waitpid gives it, as ChildResult::status tells it.
 inline int exitstatus(int waitstatus) {
   return WIFEXITED(waitstatus) ? WEXITSTATUS(waitstatus) : 128 + WTERMSIG(waitstatus);

@@ -58,25 +58,7 @@ ProgramRun::~ProgramRun() {
   if (err_ >= 0) close(err_);
 }
 
-bool ProgramRun::pump(int waitms) {
-  pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
-  std::string* sinks[2] = {&result_.out, &result_.err};
-  if (out_ < 0 && err_ < 0) return false;
-  if (poll(fds, 2, waitms) <= 0) return true;
-  int* ends[2] = {&out_, &err_};
-  for (int k = 0; k < 2; ++k) {
-    if (fds[k].fd < 0 || fds[k].revents == 0) continue;
-    char buf[4096];
-    ssize_t n = read(fds[k].fd, buf, sizeof buf);
-    if (n > 0) {
-      sinks[k]->append(buf, static_cast<std::size_t>(n));
-    } else {
-      close(*ends[k]);
-      *ends[k] = -1;
-    }
-  }
-  return out_ >= 0 || err_ >= 0;
-}
+bool ProgramRun::pump(int waitms) { return zelvotest::pump(&out_, &err_, &result_, waitms); }
 
 // Milliseconds left until the deadline, at least 0.
 static int left(std::chrono::steady_clock::time_point deadline) {
