@@ -32,7 +32,7 @@ class Val {
   static Val chars(const std::string& s);
   static Val chars(const std::string& s, const Shape& shape);
   static Val ints(const std::vector<int32_t>& v);
-  static Val ints(const std::vector<int32_t>& v, const Shape& shape, int32_t type = rt::Int);  // or bits
+  static Val ints(const std::vector<int32_t>& v, const Shape& shape, int32_t type = rt::Int);  // rt::Bit: bits
   static Val reals(const std::vector<double>& v, const Shape& shape);
   static Val intscalar(int32_t v) { return ints({v}, {}); }
   static Val real(double v) { return reals({v}, {}); }  // a real scalar
