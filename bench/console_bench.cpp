@@ -1,7 +1,7 @@
-// The console's key loop against the bare loop of keychild.h, both on
-// pseudo-terminals at the same time: the latency of a key's echo and of a
-// finished line's delivery on standard output, and the CPU time of waiting
-// for a key.
+// The console's key loop against a bare loop, both in child processes on
+// pseudo-terminals of the console's window size at the same time: the
+// latency of a key's echo and of a finished line's delivery on standard
+// output, and the CPU time of waiting for a key.
 #include <poll.h>
 #include <time.h>
 #include <unistd.h>
@@ -11,19 +11,81 @@
 #include <cmath>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "bench/goals.h"
-#include "bench/keychild.h"
+#include "tests/support/keysession.h"
+#include "tests/support/record.h"
 
 namespace {
 
 using zelvobench::addgoal;
 using zelvobench::nowns;
 using zelvobench::counter;
-using zelvobench::KeyChild;
 using zelvobench::Test;
+using zelvotest::KeySession;
+
+const char prompt[] = "zelvo: ";
+const std::size_t promptlength = sizeof prompt - 1;
+
+void pause10ms() {
+  timespec t{0, 10000000L};
+  nanosleep(&t, nullptr);
+}
+
+void put(int fd, const char* bytes, std::size_t n) {
+  ssize_t k = write(fd, bytes, n);
+  (void)k;  // as in the console, a short write is not retried
+}
+
+// The baseline: the console's terminal traffic without its array runtime. A
+// 10 ms pause before every read, each batch written back, and on a batch
+// ending in CR the line to standard output by a direct write, its count
+// through the buffered stream, flushed.
+[[noreturn]] void bareloop(int tty) {
+  char line[4096], batch[80];
+  std::size_t n = 0;
+  put(tty, prompt, promptlength);
+  pause10ms();
+  if (read(tty, batch, sizeof batch) <= 0) _exit(0);
+  for (;;) {
+    pause10ms();
+    ssize_t k = read(tty, batch, sizeof batch);
+    if (k <= 0) _exit(0);
+    std::size_t got = static_cast<std::size_t>(k);
+    if (batch[got - 1] != '\r') {
+      for (std::size_t i = 0; i < got && n < sizeof line; ++i) line[n++] = batch[i];
+      put(tty, batch, got);
+      continue;
+    }
+    put(tty, "\r\n", 2);
+    put(1, line, n);
+    std::printf("%7zu\n", n);
+    std::fflush(stdout);
+    put(tty, prompt, promptlength);
+    n = 0;
+  }
+}
+const KeySession::Loop bare = {bareloop, promptlength};
+
+// One of the two loops, running on a terminal of the console's window size
+// (which the console asks for at every key), past its first read.
+struct Child {
+  explicit Child(bool console) : console(console), session(console ? KeySession::console : bare, 46, 7) {
+    ok = session.start().size() == (console ? KeySession::console : bare).greeting;
+  }
+  // What the loop writes on the terminal for letters typed at the end of the
+  // line: the console inserts at the cursor, so the letters, then what is
+  // right of the cursor (nothing here) between saving and restoring it.
+  std::string echo(const std::string& letters) const { return console ? letters + "\0337\0338" : letters; }
+  // What it writes on the terminal for Return: CR LF and the next prompt.
+  static std::string newline() { return std::string("\r\n") + prompt; }
+
+  bool console, ok;
+  KeySession session;
+};
 
 constexpr int warmup = 100;      // untimed lines first, to fill the history (it keeps 100)
 constexpr int lines = 120;       // timed lines per run and per loop
@@ -67,7 +129,7 @@ const std::vector<Step>& script() {
 // line and count on standard output.
 class Typist {
  public:
-  Typist(KeyChild& child, int64_t gapns) : child_(child), gap_(gapns) {}
+  Typist(Child& child, int64_t gapns) : child_(child), gap_(gapns) {}
 
   bool done() const { return step_ == script().size(); }
   std::size_t step() const { return step_; }
@@ -78,13 +140,14 @@ class Typist {
   void type() {
     const std::string& bytes = script()[step_].bytes;
     bool ret = bytes == "\r";
-    term_want_ = ret ? KeyChild::newline() : child_.echo(bytes);
-    out_want_ = ret ? KeyChild::delivered(line_) : "";
+    term_want_ = ret ? Child::newline() : child_.echo(bytes);
+    out_want_ = ret ? zelvotest::record(line_) : "";
     line_ = ret ? "" : line_ + bytes;
     term_.clear();
     out_.clear();
     sent_ = nowns();
-    if (write(child_.master(), bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) failed_ = true;
+    ssize_t n = static_cast<ssize_t>(bytes.size());
+    if (write(child_.session.master(), bytes.data(), bytes.size()) != n) failed_ = true;
   }
 
   // Takes what the loop wrote on fd; gives false when it is not what the step calls for.
@@ -92,8 +155,8 @@ class Typist {
     char buf[512];
     ssize_t k = read(fd, buf, sizeof buf);
     if (k <= 0) return false;
-    std::string& got = fd == child_.master() ? term_ : out_;
-    const std::string& want = fd == child_.master() ? term_want_ : out_want_;
+    std::string& got = fd == child_.session.master() ? term_ : out_;
+    const std::string& want = fd == child_.session.master() ? term_want_ : out_want_;
     got.append(buf, static_cast<std::size_t>(k));
     if (want.compare(0, got.size(), got) != 0) return false;
     settle();
@@ -103,7 +166,7 @@ class Typist {
   bool failed() const { return failed_; }
   const std::vector<double>& echoes() const { return echo_; }
   const std::vector<double>& deliveries() const { return delivery_; }
-  KeyChild& child() { return child_; }
+  KeySession& session() { return child_.session; }
 
  private:
   // Records the latency once the answer is complete. For Return that is
@@ -125,7 +188,7 @@ class Typist {
     next_ = now + (!done() && script()[step_].timed ? gap_ : 0);
   }
 
-  KeyChild& child_;
+  Child& child_;
   int64_t gap_;
   std::size_t step_ = 0;
   std::string line_;
@@ -175,8 +238,8 @@ const char* drive(std::vector<Typist>& typists, int64_t stagger) {
     }
     std::vector<pollfd> fds;
     for (Typist& t : typists) {
-      fds.push_back({t.child().master(), POLLIN, 0});
-      fds.push_back({t.child().out(), POLLIN, 0});
+      fds.push_back({t.session().master(), POLLIN, 0});
+      fds.push_back({t.session().outfd(), POLLIN, 0});
     }
     int timeout = wake == INT64_MAX ? static_cast<int>(stuck) : static_cast<int>((wake - now + 999999) / 1000000);
     int ready = poll(fds.data(), fds.size(), timeout);
@@ -185,6 +248,13 @@ const char* drive(std::vector<Typist>& typists, int64_t stagger) {
     for (std::size_t i = 0; i < fds.size(); ++i)
       if ((fds[i].revents & POLLIN) != 0 && !typists[i / 2].take(fds[i].fd)) return "a loop wrote something else";
   }
+}
+
+// Whether both loops started; if not, the run is skipped with an error.
+bool started(benchmark::State& state, const Child& console, const Child& bare) {
+  if (console.ok && bare.ok) return true;
+  state.SkipWithError("a key loop did not start");
+  return false;
 }
 
 // The median and the 99th percentile (nearest rank) of a sample.
@@ -204,11 +274,8 @@ double percentile(std::vector<double> v, double p) {
 template <int gap>
 void keys(benchmark::State& state) {
   for (auto _ : state) {
-    KeyChild console(KeyChild::Console), bare(KeyChild::Bare);
-    if (!console.ok() || !bare.ok()) {
-      state.SkipWithError("a key loop did not start");
-      return;
-    }
+    Child console(true), bare(false);
+    if (!started(state, console, bare)) return;
     std::vector<Typist> typists{Typist(console, gap * 1000000LL), Typist(bare, gap * 1000000LL)};
     if (const char* error = drive(typists, gap > 0 ? gap * 1000000LL / 2 : -1)) {
       state.SkipWithError(error);
@@ -245,15 +312,12 @@ void waitfor(int seconds) {
 // time each uses meanwhile.
 void idle(benchmark::State& state) {
   for (auto _ : state) {
-    KeyChild console(KeyChild::Console), bare(KeyChild::Bare);
-    if (!console.ok() || !bare.ok()) {
-      state.SkipWithError("a key loop did not start");
-      return;
-    }
-    double z0 = cputime(console.pid()), b0 = cputime(bare.pid());
+    Child console(true), bare(false);
+    if (!started(state, console, bare)) return;
+    double z0 = cputime(console.session.pid()), b0 = cputime(bare.session.pid());
     waitfor(10);
-    state.counters["z cpu ms"] = cputime(console.pid()) - z0;
-    state.counters["b cpu ms"] = cputime(bare.pid()) - b0;
+    state.counters["z cpu ms"] = cputime(console.session.pid()) - z0;
+    state.counters["b cpu ms"] = cputime(bare.session.pid()) - b0;
   }
 }
 

@@ -38,21 +38,22 @@ const std::string& numbers() {
   return text;
 }
 
-void executezelvo(benchmark::State& state) {
-  const std::string& text = numbers();
-  rt::Array arg, result;
-  int32_t n = static_cast<int32_t>(text.size());
-  arg.type = rt::Char;
-  arg.rank = 1;
-  arg.shape = &n;
-  arg.storage = rt::Fixed;
-  arg.value = const_cast<char*>(text.data());
+// Times fn making a result from a vector of n elements of the type, which
+// stay the caller's; every result is freed.
+void timed(benchmark::State& state, void (*fn)(rt::Array*, const rt::Array*), int32_t type, int32_t n,
+           const void* elements) {
+  rt::Array arg = {type, 1, &n, rt::Fixed, const_cast<void*>(elements)}, result;
   for (auto _ : state) {
-    rt::execute(&result, &arg);
+    fn(&result, &arg);
     benchmark::DoNotOptimize(result.value);
     std::free(result.shape);
     std::free(result.value);
   }
+}
+
+void executezelvo(benchmark::State& state) {
+  const std::string& text = numbers();
+  timed(state, rt::execute, rt::Char, static_cast<int32_t>(text.size()), text.data());
 }
 
 void executebaseline(benchmark::State& state) {
@@ -84,21 +85,7 @@ const std::vector<int32_t>& ints() {
   return v;
 }
 
-void formatzelvo(benchmark::State& state) {
-  rt::Array arg, result;
-  int32_t n = million;
-  arg.type = rt::Int;
-  arg.rank = 1;
-  arg.shape = &n;
-  arg.storage = rt::Fixed;
-  arg.value = const_cast<int32_t*>(ints().data());
-  for (auto _ : state) {
-    rt::Format(&result, &arg);
-    benchmark::DoNotOptimize(result.value);
-    std::free(result.shape);
-    std::free(result.value);
-  }
-}
+void formatzelvo(benchmark::State& state) { timed(state, rt::Format, rt::Int, million, ints().data()); }
 
 // Fields of seven characters, as Format makes them at print precision 7.
 void formatbaseline(benchmark::State& state) {

@@ -15,10 +15,7 @@ ZELVO_FUZZ_INITIALIZE()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 4096) return 0;
-  // An exact copy, so that a read past the terminator is caught.
-  char* text = static_cast<char*>(std::malloc(size + 1));
-  std::memcpy(text, data, size);
-  text[size] = '\0';
+  char* text = zelvofuzz::copyof(data, size, '\0');
   int32_t code = rt::execnum(text);
   std::free(text);
   const char* token = rt::numtoken;

@@ -14,9 +14,7 @@ ZELVO_FUZZ_INITIALIZE()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 4096) return 0;
-  char* bytes = static_cast<char*>(std::malloc(size + 1));
-  std::memcpy(bytes, data, size);
-  bytes[size] = '\n';
+  char* bytes = zelvofuzz::copyof(data, size, '\n');
   FILE* stream = fmemopen(bytes, size + 1, "r");
   if (stream == nullptr) std::abort();
   for (int c; (c = std::fgetc(stream)) != EOF;) {

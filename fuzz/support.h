@@ -6,8 +6,10 @@
 #include <sanitizer/allocator_interface.h>
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "runtime/core/array.h"
 #include "runtime/core/error.h"
@@ -101,6 +103,15 @@ bool survives(Fn&& fn) {
   rt::errorexit = detail::exitprocess;
   detail::stopped = nullptr;
   return returned;
+}
+
+// The input bytes and `end` after them, in a block of exactly that size, so
+// that a read past `end` is caught; the caller frees it.
+inline char* copyof(const uint8_t* data, size_t size, char end) {
+  char* bytes = static_cast<char*>(std::malloc(size + 1));
+  if (size > 0) std::memcpy(bytes, data, size);
+  bytes[size] = end;
+  return bytes;
 }
 
 // Frees a value a runtime function made: its shape unless it is the shared

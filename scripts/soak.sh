@@ -19,14 +19,9 @@ lines=${1:-10000}
 tolerance=${ZELVO_SOAK_TOLERANCE_KB:-64}
 
 bash scripts/deps.sh test
-build() {  # name, extra cmake arguments...
-  local dir=build/$1
-  shift
-  cmake -S . -B "$dir" -DZELVO_WERROR=ON "$@" >/dev/null
-  cmake --build "$dir" -j 2 --target zelvo standin_xterm >/dev/null
-}
-build release -DCMAKE_BUILD_TYPE=Release
-build sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_SANITIZE=ON
+source scripts/build.sh
+build release zelvo standin_xterm >/dev/null
+build sanitize zelvo standin_xterm >/dev/null
 
 out=build/soak
 mkdir -p "$out"

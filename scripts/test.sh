@@ -9,16 +9,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
 
-jobs=$(nproc)
-build() {  # name, extra cmake arguments...
-  local dir=build/$1
-  shift
-  cmake -S . -B "$dir" -DZELVO_WERROR=ON "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
-}
-
-build release -DCMAKE_BUILD_TYPE=Release
-build sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_SANITIZE=ON
+source scripts/build.sh
+build release
+build sanitize
 
 echo "== package, installation and scripts/run.sh"
 bash scripts/package-check.sh build/release
@@ -30,6 +23,7 @@ if [ "$fuzzseconds" -gt 0 ]; then
 fi
 
 echo "== optimised build"
+jobs=$(nproc)
 ctest --test-dir build/release -j "$jobs" --output-on-failure
 echo "== sanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -16,21 +15,6 @@
 using zelvotest::ProgramRun;
 
 namespace {
-
-// What the program hands on for the first `lines` generated lines: each
-// line's characters, its byte count in seven columns and a line break.
-std::string expectedout(int lines) {
-  zelvotest::Typist typist("zelvo: ");
-  std::string out;
-  for (int n = 1; n <= lines; ++n) {
-    std::string text;
-    typist.line(n, &text);
-    char count[16];
-    std::snprintf(count, sizeof count, "%7zu\n", text.size());
-    out += text + count;
-  }
-  return out;
-}
 
 // The first line where two outputs differ, for a readable failure.
 std::string firstdifference(const std::string& got, const std::string& want) {
@@ -51,7 +35,7 @@ TEST(Program, ThousandLinesComeOutInOrder) {
   zelvotest::writefile(dir / "script", "quit\n\\r\n");
   ProgramRun run({{"ZELVO_STANDIN_LINES", "1000"}, {"ZELVO_STANDIN_SCRIPT", dir / "script"}});
   zelvotest::ChildResult r = run.finish(150000);
-  std::string want = expectedout(1000) + "quit      4\n";
+  std::string want = zelvotest::handedon(1000) + "quit      4\n";
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out == want) << "first difference: " << firstdifference(r.out, want);
   EXPECT_EQ(r.err, "");
@@ -62,10 +46,10 @@ TEST(Program, ThousandLinesComeOutInOrder) {
 // handed on, and nothing left behind (the reader sees the end of its input).
 TEST(Program, EndsWithItsWindow) {
   ProgramRun run({{"ZELVO_STANDIN_LINES", "150"}, {"ZELVO_STANDIN_SCRIPT", "/dev/null"}});
-  ASSERT_TRUE(run.waitout(expectedout(1).size(), 20000));
+  ASSERT_TRUE(run.waitout(zelvotest::handedon(1).size(), 20000));
   for (const auto& fd : zelvotest::openfds(run.pid())) EXPECT_NE(fd.second, "/dev/ptmx") << "fd " << fd.first;
   zelvotest::ChildResult r = run.finish(60000);
-  std::string want = expectedout(150);
+  std::string want = zelvotest::handedon(150);
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out == want) << "first difference: " << firstdifference(r.out, want);
   EXPECT_EQ(r.err, "");

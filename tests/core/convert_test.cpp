@@ -8,8 +8,10 @@
 #include <cstring>
 
 #include "tests/support/child.h"
+#include "tests/support/values.h"
 
 using namespace rt;
+using zelvotest::Val;
 
 namespace {
 
@@ -86,34 +88,23 @@ TEST(ConvertDeathTest, RefusedConversions) {
 }
 
 TEST(Convert, IndexedAssignment) {
-  int32_t iv[3] = {0, 0, 0};
-  double rv[2] = {0, 0};
-  char cv[2] = {'-', '-'};
-  int32_t scalarint = 9, vec[2] = {4, 5};
-  double scalarreal = 1.5;
-  char ch = 'q';
-  Array ints3{Int, 1, nullptr, Owned, iv}, reals2{Real, 1, nullptr, Owned, rv}, chars2{Char, 1, nullptr, Owned, cv};
-  Array si{Int, 0, scalarshape, Owned, &scalarint}, vi{Int, 1, nullptr, Owned, vec};
-  Array sr{Real, 0, scalarshape, Owned, &scalarreal}, sc{Char, 0, scalarshape, Owned, &ch};
+  Val ints3 = Val::ints({0, 0, 0}), reals2 = Val::reals({0, 0}, {2}), chars2 = Val::chars("--");
+  Val si = Val::intscalar(9), vi = Val::ints({4, 5}), sr = Val::real(1.5), sc = Val::chars("q", {});
   assign_ind(&ints3, 2, &si, 5);  // a scalar source gives its one element
   assign_ind(&ints3, 0, &vi, 1);
   assign_ind(&reals2, 0, &si, 0);
   assign_ind(&reals2, 1, &sr, 0);
   assign_ind(&chars2, 1, &sc, 0);
-  EXPECT_EQ(iv[0], 5);
-  EXPECT_EQ(iv[2], 9);
-  EXPECT_EQ(rv[0], 9.0);
-  EXPECT_EQ(rv[1], 1.5);
-  EXPECT_EQ(cv[1], 'q');
+  EXPECT_EQ(ints3.list(), (std::vector<int32_t>{5, 0, 9}));
+  EXPECT_EQ(zelvotest::numbers(*reals2), (std::vector<double>{9.0, 1.5}));
+  EXPECT_EQ(chars2.text(), "-q");
 }
 
 TEST(ConvertDeathTest, IndexedAssignmentRefusals) {
-  int32_t iv[1] = {0}, bit = 1;
-  double rv[1] = {0};
-  char cv[1] = {'x'};
-  Array ints1{Int, 1, nullptr, Owned, iv}, reals1{Real, 1, nullptr, Owned, rv}, chars1{Char, 1, nullptr, Owned, cv};
-  Array sb{Bit, 0, scalarshape, Owned, &bit}, sc{Char, 0, scalarshape, Owned, cv};
-  Array odd{6, 1, nullptr, Owned, iv};
+  Val ints1 = Val::ints({0}), reals1 = Val::reals({0}, {1}), chars1 = Val::chars("x");
+  Val sb = Val::ints({1}, {}, Bit), sc = Val::chars("x", {});
+  int32_t iv[1] = {0};
+  Array odd{6, 1, nullptr, Owned, iv};  // a type no value can be made of
   EXPECT_RTERROR(assign_ind(&ints1, 0, &sb, 0), "^" RTMSG("\\[assign_ind\\] impossible conversion to VEXA_INT") "$");
   EXPECT_RTERROR(assign_ind(&reals1, 0, &sc, 0), "^" RTMSG("\\[assign_ind\\] impossible conversion to REAL") "$");
   EXPECT_RTERROR(assign_ind(&chars1, 0, &sb, 0), "^" RTMSG("\\[assign_ind\\] impossible conversion to VEXA_CHAR") "$");

@@ -10,8 +10,10 @@
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
 #include "tests/support/child.h"
+#include "tests/support/values.h"
 
 using namespace rt;
+using zelvotest::Val;
 
 namespace {
 
@@ -20,14 +22,6 @@ std::string printed(const std::function<void()>& f) {
   auto r = zelvotest::runchild(f);
   EXPECT_EQ(r.status, 0) << r.err;
   return r.out;
-}
-
-Array make(int32_t type, std::initializer_list<int32_t> shape) {
-  Array a;
-  descclear(&a);
-  descset(&a, type, static_cast<int32_t>(shape.size()), shape.begin());
-  descalloc(&a);
-  return a;
 }
 
 TEST(Print, ElementsUnderThePrintPrecision) {
@@ -58,39 +52,17 @@ TEST(Print, LineBreaksFollowRowsAndPlanes) {
 }
 
 TEST(Print, WholeValues) {
-  EXPECT_EQ(printed([] {
-              Array a = make(Int, {2, 3});
-              for (int k = 0; k < 6; ++k) ints(a)[k] = k + 1;
-              display(a);
-            }),
+  EXPECT_EQ(printed([] { display(*Val::ints({1, 2, 3, 4, 5, 6}, {2, 3})); }),
             "      1      2      3\n      4      5      6\n");
-  EXPECT_EQ(printed([] {
-              Array a = make(Int, {2, 2, 2});
-              for (int k = 0; k < 8; ++k) ints(a)[k] = k;
-              display(a);
-            }),
+  EXPECT_EQ(printed([] { display(*Val::ints({0, 1, 2, 3, 4, 5, 6, 7}, {2, 2, 2})); }),
             "      0      1\n      2      3\n\n      4      5\n      6      7\n");
   EXPECT_EQ(printed([] {
-              Array a = make(Int, {1});
-              ints(a)[0] = 9;
-              display(a);
-              Array s = make(Int, {});
-              ints(s)[0] = 9;
-              display(s);
+              display(*Val::ints({9}));
+              display(*Val::intscalar(9));
             }),
             "      9\n      9\n");
-  EXPECT_EQ(printed([] {
-              Array a = make(Char, {0});
-              display(a);
-            }),
-            "");
-  EXPECT_EQ(printed([] {
-              Array a;
-              descclear(&a);
-              mkcvect(&a, "hi");
-              display(a);
-            }),
-            "hi\n");
+  EXPECT_EQ(printed([] { display(*Val::chars("")); }), "");
+  EXPECT_EQ(printed([] { display(*Val::chars("hi")); }), "hi\n");
 }
 
 TEST(PrintDeathTest, Reporters) {

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/record.h"
+
 namespace zelvotest {
 
 // One batch of keys and what the program then shows in the window.
@@ -49,5 +51,18 @@ class Typist {
   std::string prompt_;
   std::string newest_;
 };
+
+// What the program hands on for the first `lines` generated lines: the
+// record of each.
+inline std::string handedon(long lines) {
+  Typist typist("");
+  std::string out;
+  for (long n = 1; n <= lines; ++n) {
+    std::string text;
+    typist.line(static_cast<int>(n), &text);
+    out += record(text);
+  }
+  return out;
+}
 
 }  // namespace zelvotest

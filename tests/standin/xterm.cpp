@@ -23,7 +23,7 @@
 #include <fstream>
 #include <string>
 
-#include "typing.h"
+#include "tests/standin/typing.h"
 
 namespace {
 
@@ -125,20 +125,11 @@ bool generate(int master, FILE* screen, const std::string& prompt, long lines) {
 
 }  // namespace
 
-// Writes on standard output what the program hands on for `lines`
-// generated lines: each line, its byte count in seven columns, a line break.
-int expect(long lines) {
-  zelvotest::Typist typist("");
-  for (long n = 1; n <= lines; ++n) {
-    std::string text;
-    typist.line(static_cast<int>(n), &text);
-    std::printf("%s%7zu\n", text.c_str(), text.size());
-  }
-  return 0;
-}
-
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "--expect") == 0) return expect(std::strtol(argv[2], nullptr, 10));
+  if (argc == 3 && std::strcmp(argv[1], "--expect") == 0) {
+    std::fputs(zelvotest::handedon(std::strtol(argv[2], nullptr, 10)).c_str(), stdout);
+    return 0;
+  }
   std::string option;
   for (int i = 1; i < argc; ++i)
     if (std::strncmp(argv[i], "-S", 2) == 0) option = argv[i] + 2;

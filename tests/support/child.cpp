@@ -49,6 +49,26 @@ void limitaddressspace() {
   setrlimit(RLIMIT_AS, &limit);
 }
 
+bool pump(int* out, int* err, ChildResult* result, int waitms) {
+  pollfd fds[2] = {{*out, POLLIN, 0}, {*err, POLLIN, 0}};
+  int* ends[2] = {out, err};
+  std::string* sinks[2] = {&result->out, &result->err};
+  if (*out < 0 && *err < 0) return false;
+  if (poll(fds, 2, waitms) <= 0) return true;
+  for (int k = 0; k < 2; ++k) {
+    if (fds[k].fd < 0 || fds[k].revents == 0) continue;
+    char buf[65536];
+    ssize_t n = read(fds[k].fd, buf, sizeof buf);
+    if (n > 0) {
+      sinks[k]->append(buf, static_cast<std::size_t>(n));
+    } else {
+      close(*ends[k]);
+      *ends[k] = -1;
+    }
+  }
+  return *out >= 0 || *err >= 0;
+}
+
 ChildResult runchild(const std::function<void()>& fn) {
   ChildResult result;
   int out[2], err[2];
@@ -71,27 +91,11 @@ ChildResult runchild(const std::function<void()>& fn) {
   }
   close(out[1]);
   close(err[1]);
-  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-  std::string* sinks[2] = {&result.out, &result.err};
-  int open = 2;
-  while (open > 0) {
-    if (poll(fds, 2, -1) < 0) continue;
-    for (int k = 0; k < 2; ++k) {
-      if (fds[k].fd < 0 || fds[k].revents == 0) continue;
-      char buf[65536];
-      ssize_t n = read(fds[k].fd, buf, sizeof buf);
-      if (n > 0) {
-        sinks[k]->append(buf, static_cast<std::size_t>(n));
-      } else {
-        close(fds[k].fd);
-        fds[k].fd = -1;
-        --open;
-      }
-    }
+  while (pump(&out[0], &err[0], &result, -1)) {
   }
   int status = 0;
   waitpid(pid, &status, 0);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.status = exitstatus(status);
   return result;
 }
 

@@ -3,6 +3,8 @@
 // or exit through rterror.
 #pragma once
 
+#include <sys/wait.h>
+
 #include <functional>
 #include <string>
 
@@ -21,6 +23,16 @@ struct ChildResult {
 // 0 if fn returns. Leak checking is off in the child: a process that ends
 // through rterror still holds its arrays by design.
 ChildResult runchild(const std::function<void()>& fn);
+
+// Reads what a child's standard output and error have within waitms (-1:
+// until either has something) into result, and at the end of either
+// closes it and sets it to -1; false once both have ended.
+bool pump(int* out, int* err, ChildResult* result, int waitms);
+
+// A status as waitpid gives it, as ChildResult::status tells it.
+inline int exitstatus(int waitstatus) {
+  return WIFEXITED(waitstatus) ? WEXITSTATUS(waitstatus) : 128 + WTERMSIG(waitstatus);
+}
 
 // Turns off the leak check of this process's exit (no-op without a sanitizer).
 void allowleaksatexit();

@@ -6,7 +6,9 @@
 // locale set when the KeyScreen is made. A thread reads the master
 // side all the while, as a window does, so that no write of the loop ever
 // waits for room; once the batches are used up the slave stops blocking, so
-// that the next read delivers nothing and the loop ends.
+// that the next read delivers nothing and the loop ends. (KeySession, in
+// keysession.h, runs the loop in a child process instead; it says why both
+// exist.)
 #pragma once
 
 #include <condition_variable>

@@ -3,7 +3,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include "console/arrays.h"
 #include "console/globals.h"
 #include "console/keyloop.h"
+#include "tests/support/child.h"
 #include "tests/support/scratch.h"
 
 namespace zelvotest {
@@ -33,13 +33,17 @@ std::string drain(int fd, int timeoutms) {
   return got;
 }
 
-// The bytes that process pid has read so far, or -1.
-long readcount(pid_t pid) {
-  std::string io = readfile("/proc/" + std::to_string(pid) + "/io");
-  std::size_t at = io.find("rchar: ");
-  return at == std::string::npos ? -1 : std::atol(io.c_str() + at + 7);
-}
 }  // namespace
+
+const KeySession::Loop KeySession::console = {
+    [](int tty) {
+      zelvo::LINEOFFSET.create();
+      zelvo::keyloop(zelvo::charvec("zelvo: "), zelvo::intscalar(tty));
+      zelvo::LINEOFFSET.release();
+    },
+    sizeof "\033[?2004hzelvo: " - 1};
+
+KeySession::KeySession(const Loop& loop, int cols, int rows) : loop_(loop), cols_(cols), rows_(rows) {}
 
 KeySession::~KeySession() {
   if (pid_ > 0 && !reaped_) finish();
@@ -48,43 +52,37 @@ KeySession::~KeySession() {
 }
 
 std::string KeySession::start(const std::string& hello) {
-  if (!pty_.open()) return "";
+  if (!pty_.open(true, cols_, rows_)) return "";
   int o[2], e[2];
   if (pipe(o) != 0 || pipe(e) != 0) return "";
   std::fflush(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
+    // Standard output and error on the pipes, the terminal on 3, and
+    // nothing else: no other session's terminal stays open here.
     dup2(o[1], 1);
     dup2(e[1], 2);
-    close(o[0]);
-    close(o[1]);
-    close(e[0]);
-    close(e[1]);
-    pty_.closemaster();
-    zelvo::LINEOFFSET.create();
-    zelvo::keyloop(zelvo::charvec("zelvo: "), zelvo::intscalar(pty_.slave()));
-    zelvo::LINEOFFSET.release();
+    dup2(pty_.slave(), 3);
+    close_range(4, ~0U, 0);
+    loop_.run(3);
     std::exit(0);
   }
   close(o[1]);
   close(e[1]);
   out_ = o[0];
   err_ = e[0];
-  std::string prompt = pty_.output(5000, 15);  // the paste mode command and the prompt
-  type(hello);
-  return prompt;
+  std::string greeting = pty_.output(5000, loop_.greeting);
+  return type(hello) ? greeting : "";
 }
 
 // The loop reads nothing but its terminal, so its read count tells when it
 // has taken the batch.
-void KeySession::type(const std::string& batch) {
+bool KeySession::type(const std::string& batch) {
   long before = readcount(pid_);
   pty_.type(batch);
-  for (int i = 0; i < 5000; ++i) {
-    if (readcount(pid_) >= before + static_cast<long>(batch.size())) return;
-    usleep(500);
-  }
+  if (waitread(pid_, before, static_cast<long>(batch.size()), 2500)) return true;
   ADD_FAILURE() << "the loop did not read the batch";
+  return false;
 }
 
 std::string KeySession::key(const std::string& batch) {
@@ -106,7 +104,7 @@ int KeySession::finish() {
   pty_.closemaster();
   if (pid_ > 0 && !reaped_) waitpid(pid_, &raw_, 0);
   reaped_ = true;
-  return WIFEXITED(raw_) ? WEXITSTATUS(raw_) : 128 + WTERMSIG(raw_);
+  return exitstatus(raw_);
 }
 
 }  // namespace zelvotest

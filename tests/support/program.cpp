@@ -1,4 +1,4 @@
-// ProgramRun and the /proc facts about another process.
+// ProgramRun and the open descriptors of another process.
 #include "tests/support/program.h"
 
 #include <dirent.h>
@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,61 +19,46 @@
 
 namespace zelvotest {
 
-ProgramRun::ProgramRun(const std::vector<std::pair<std::string, std::string>>& env) {
-  int out[2], err[2];
-  if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+ProgramRun::ProgramRun(const Env& env, const std::vector<std::string>& command, const std::string& errfile) {
+  int out[2], err[2] = {-1, -1};
+  if (pipe2(out, O_CLOEXEC) != 0 || (errfile.empty() && pipe2(err, O_CLOEXEC) != 0)) {
     ADD_FAILURE() << "pipe failed";
     return;
   }
   std::string path = std::string(ZELVO_STANDIN_DIR) + ":" + std::getenv("PATH");
-  std::string binary = std::string(ZELVO_BINARY_DIR) + "/zelvo";
+  std::string file = command.empty() ? ZELVO_BINARY_DIR "/zelvo" : command[0];
+  std::vector<std::string> words = command.empty() ? std::vector<std::string>{"zelvo"} : command;
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
   std::fflush(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
+    setsid();
     int devnull = open("/dev/null", O_RDONLY);
     dup2(devnull, 0);
     dup2(out[1], 1);
-    dup2(err[1], 2);
+    if (errfile.empty()) dup2(err[1], 2);
+    else dup2(open(errfile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
     for (int fd = 3; fd < 1024; ++fd) close(fd);  // nothing of the test's leaks in
     setenv("PATH", path.c_str(), 1);
     for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-    execl(binary.c_str(), "zelvo", static_cast<char*>(nullptr));
+    execvp(file.c_str(), argv.data());
     _exit(127);
   }
   close(out[1]);
-  close(err[1]);
   out_ = out[0];
+  if (err[1] >= 0) close(err[1]);
   err_ = err[0];
 }
 
 ProgramRun::~ProgramRun() {
-  if (pid_ > 0 && !ended_) {
-    kill(pid_, SIGKILL);
-    collect(0);
-  }
+  if (pid_ > 0 && !ended_) stop();
   if (out_ >= 0) close(out_);
   if (err_ >= 0) close(err_);
 }
 
-bool ProgramRun::pump(int waitms) {
-  pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
-  std::string* sinks[2] = {&result_.out, &result_.err};
-  if (out_ < 0 && err_ < 0) return false;
-  if (poll(fds, 2, waitms) <= 0) return true;
-  int* ends[2] = {&out_, &err_};
-  for (int k = 0; k < 2; ++k) {
-    if (fds[k].fd < 0 || fds[k].revents == 0) continue;
-    char buf[4096];
-    ssize_t n = read(fds[k].fd, buf, sizeof buf);
-    if (n > 0) {
-      sinks[k]->append(buf, static_cast<std::size_t>(n));
-    } else {
-      close(*ends[k]);
-      *ends[k] = -1;
-    }
-  }
-  return out_ >= 0 || err_ >= 0;
-}
+bool ProgramRun::pump(int waitms) { return zelvotest::pump(&out_, &err_, &result_, waitms); }
 
 // Milliseconds left until the deadline, at least 0.
 static int left(std::chrono::steady_clock::time_point deadline) {
@@ -80,11 +66,11 @@ static int left(std::chrono::steady_clock::time_point deadline) {
   return ms.count() > 0 ? static_cast<int>(ms.count()) : 0;
 }
 
-bool ProgramRun::waitout(std::size_t bytes, int timeoutms) {
+bool ProgramRun::waitout(const std::function<bool(const std::string&)>& enough, int timeoutms) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutms);
-  while (result_.out.size() < bytes) {
+  while (!enough(result_.out)) {
     int ms = left(deadline);
-    if (ms == 0 || !pump(ms)) return result_.out.size() >= bytes;
+    if (ms == 0 || !pump(ms)) return enough(result_.out);
   }
   return true;
 }
@@ -93,12 +79,19 @@ void ProgramRun::collect(int options) {
   int status;
   if (waitpid(pid_, &status, options) != pid_) return;
   ended_ = true;
-  result_.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result_.status = exitstatus(status);
 }
 
 bool ProgramRun::running() {
   if (!ended_) collect(WNOHANG);
   return !ended_;
+}
+
+int ProgramRun::wait(int timeoutms) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutms);
+  while (running() && left(deadline) > 0)
+    if (!pump(std::min(left(deadline), 5))) usleep(5000);  // both streams have ended
+  return ended_ ? result_.status : -1;
 }
 
 ChildResult ProgramRun::finish(int timeoutms) {
@@ -115,7 +108,29 @@ ChildResult ProgramRun::finish(int timeoutms) {
   return result_;
 }
 
-void ProgramRun::signal(int sig) { kill(pid_, sig); }
+void ProgramRun::stop() {
+  if (pid_ <= 0) return;
+  kill(-pid_, SIGTERM);
+  auto start = std::chrono::steady_clock::now();
+  bool killed = false;
+  for (;;) {
+    int status;
+    pid_t done = waitpid(-pid_, &status, WNOHANG);
+    if (done < 0) break;  // no member left that is a child of this process
+    if (done == pid_) {
+      ended_ = true;
+      result_.status = exitstatus(status);
+    }
+    if (done > 0) continue;
+    auto waited = std::chrono::steady_clock::now() - start;
+    if (waited > std::chrono::seconds(10)) break;
+    if (!killed && waited > std::chrono::seconds(2)) {
+      kill(-pid_, SIGKILL);
+      killed = true;
+    }
+    usleep(5000);
+  }
+}
 
 std::map<int, std::string> openfds(pid_t pid) {
   std::map<int, std::string> fds;
@@ -131,20 +146,5 @@ std::map<int, std::string> openfds(pid_t pid) {
   closedir(d);
   return fds;
 }
-
-std::vector<int> childrenof(pid_t pid) {
-  std::vector<int> found;
-  DIR* d = opendir("/proc");
-  while (dirent* e = readdir(d)) {
-    if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
-    char state;
-    int ppid;
-    if (procstate(std::atoi(e->d_name), &state, &ppid) && ppid == pid) found.push_back(std::atoi(e->d_name));
-  }
-  closedir(d);
-  return found;
-}
-
-bool alive(pid_t pid) { return kill(pid, 0) == 0 && !iszombie(pid); }
 
 }  // namespace zelvotest

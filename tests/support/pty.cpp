@@ -21,9 +21,12 @@ static long long nowms() {
   return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-bool Pty::open(bool raw) {
+bool Pty::open(bool raw, int cols, int rows) {
   close();
-  if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
+  winsize size{};
+  size.ws_col = static_cast<unsigned short>(cols);
+  size.ws_row = static_cast<unsigned short>(rows);
+  if (openpty(&master_, &slave_, nullptr, nullptr, cols != 0 ? &size : nullptr) != 0) {
     ADD_FAILURE() << "openpty failed: errno " << errno;
     master_ = slave_ = -1;
     return false;

@@ -17,8 +17,9 @@ class Pty {
 
   // Opens a pair. With raw set (the default) the slave is put in raw mode
   // without echo, as the console sets its terminal: every key is readable at
-  // once. Gives false (and records a test failure) if no pair can be had.
-  bool open(bool raw = true);
+  // once. A window size is set when cols is not 0. Gives false (and records
+  // a test failure) if no pair can be had.
+  bool open(bool raw = true, int cols = 0, int rows = 0);
 
   int master() const { return master_; }
   int slave() const { return slave_; }

@@ -1,4 +1,4 @@
-// Temporary folders, and counts of descriptors and children from /proc.
+// Temporary folders, and counts of descriptors, children and reads from /proc.
 #include "tests/support/scratch.h"
 
 #include <dirent.h>
@@ -74,6 +74,20 @@ bool iszombie(int pid) {
   char state;
   int ppid;
   return procstate(pid, &state, &ppid) && state == 'Z';
+}
+
+long readcount(int pid) {
+  std::string io = readfile("/proc/" + std::to_string(pid) + "/io");
+  std::size_t at = io.find("rchar: ");
+  return at == std::string::npos ? -1 : std::atol(io.c_str() + at + 7);
+}
+
+bool waitread(int pid, long before, long bytes, int timeoutms) {
+  for (int waited = 0; waited < timeoutms * 2; ++waited) {
+    if (readcount(pid) >= before + bytes) return true;
+    usleep(500);
+  }
+  return readcount(pid) >= before + bytes;
 }
 
 }  // namespace zelvotest

@@ -1,5 +1,6 @@
 // Process-level facts and scratch space for tests of the system functions:
-// a temporary folder, the count of open descriptors, children and zombies.
+// a temporary folder, the count of open descriptors, children and zombies,
+// and how much a process has read.
 #pragma once
 
 #include <string>
@@ -38,5 +39,13 @@ bool procstate(int pid, char* state, int* ppid);
 
 // Whether the child with this pid is a zombie (ended, not collected).
 bool iszombie(int pid);
+
+// The bytes a process has read so far, through any descriptor (rchar in
+// /proc/<pid>/io), or -1 when that cannot be seen.
+long readcount(int pid);
+
+// Waits up to timeoutms until the process has read at least `bytes` more
+// than `before` (a readcount taken earlier); gives whether it has.
+bool waitread(int pid, long before, long bytes, int timeoutms);
 
 }  // namespace zelvotest

@@ -1,6 +1,7 @@
 // Test values and the stream capture.
 #include "tests/support/values.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,65 +17,38 @@ Val::~Val() {
   if (strandedelements) std::free(elements);
 }
 
-static Val filled(int32_t type, int32_t rank, int32_t n) {
-  Val v;
-  rt::descset(&v, type, rank, &n);
-  rt::descalloc(&v);
-  return v;
-}
-
-Val Val::chars(const std::string& s) {
-  if (s.empty()) {
-    Val v;
-    *&v = rt::emptyvector(rt::Char);
-    return v;
+Val::Val(int32_t type, const Shape& shape) {
+  rt::descclear(&a_);
+  if (shape.size() == 1 && shape[0] == 0) {
+    a_ = rt::emptyvector(type);
+    return;
   }
-  Val v = filled(rt::Char, 1, static_cast<int32_t>(s.size()));
-  if (!s.empty()) std::memcpy((&v)->value, s.data(), s.size());
+  rt::descset(&a_, type, static_cast<int32_t>(shape.size()), shape.data());
+  rt::descalloc(&a_);
+}
+
+// A value of the type and shape holding the given elements (as many of them
+// as it has room for).
+template <typename T>
+static Val holding(int32_t type, const Shape& shape, const T* elements, std::size_t given) {
+  Val v(type, shape);
+  std::size_t n = std::min(given, static_cast<std::size_t>(v.count()));
+  if (n > 0) std::memcpy((&v)->value, elements, n * sizeof(T));
   return v;
 }
 
-Val Val::charscalar(char c) {
-  Val v = filled(rt::Char, 0, 1);
-  rt::chars(*v)[0] = c;
-  return v;
+Val Val::chars(const std::string& s) { return chars(s, {static_cast<int32_t>(s.size())}); }
+
+Val Val::chars(const std::string& s, const Shape& shape) { return holding(rt::Char, shape, s.data(), s.size()); }
+
+Val Val::ints(const std::vector<int32_t>& v) { return ints(v, {static_cast<int32_t>(v.size())}); }
+
+Val Val::ints(const std::vector<int32_t>& v, const Shape& shape, int32_t type) {
+  return holding(type, shape, v.data(), v.size());
 }
 
-Val Val::ints(const std::vector<int32_t>& list) {
-  if (list.empty()) {
-    Val v;
-    *&v = rt::emptyvector(rt::Int);
-    return v;
-  }
-  Val v = filled(rt::Int, 1, static_cast<int32_t>(list.size()));
-  for (std::size_t i = 0; i < list.size(); ++i) rt::ints(*v)[i] = list[i];
-  return v;
-}
-
-Val Val::intscalar(int32_t n) {
-  Val v = filled(rt::Int, 0, 1);
-  rt::ints(*v)[0] = n;
-  return v;
-}
-
-Val Val::bitscalar(int32_t n) {
-  Val v = filled(rt::Bit, 0, 1);
-  rt::ints(*v)[0] = n;
-  return v;
-}
-
-Val Val::real(double x) {
-  Val v = filled(rt::Real, 0, 1);
-  rt::reals(*v)[0] = x;
-  return v;
-}
-
-Val Val::matrix(int32_t rows, int32_t cols, int32_t type) {
-  Val v;
-  int32_t shape[2] = {rows, cols};
-  rt::descset(&v, type, 2, shape);
-  rt::descalloc(&v);
-  return v;
+Val Val::reals(const std::vector<double>& v, const Shape& shape) {
+  return holding(rt::Real, shape, v.data(), v.size());
 }
 
 int32_t Val::count() const { return rt::elemcount(a_.rank, a_.shape); }

@@ -11,6 +11,9 @@
 
 namespace zelvotest {
 
+// The lengths of a value's axes; {} for a scalar.
+using Shape = std::vector<int32_t>;
+
 // An array value owned by the test, released with detalloc on scope exit.
 // Empty vectors here are made as the runtime makes them, over shared static
 // storage that is never freed; the elements of an array with a zero axis of
@@ -18,17 +21,21 @@ namespace zelvotest {
 class Val {
  public:
   Val() { rt::descclear(&a_); }
+  // A fresh value of the type and shape, its elements uninitialised.
+  Val(int32_t type, const Shape& shape);
   ~Val();
   Val(const Val&) = delete;
   Val& operator=(const Val&) = delete;
 
-  static Val chars(const std::string& s);         // a character vector
-  static Val charscalar(char c);
-  static Val ints(const std::vector<int32_t>& v);  // an int vector
-  static Val intscalar(int32_t v);
-  static Val bitscalar(int32_t v);
-  static Val real(double v);                       // a real scalar
-  static Val matrix(int32_t rows, int32_t cols, int32_t type);  // uninitialised
+  // Values of the given elements, in row-major order: a vector of them, or
+  // a value of the shape given.
+  static Val chars(const std::string& s);
+  static Val chars(const std::string& s, const Shape& shape);
+  static Val ints(const std::vector<int32_t>& v);
+  static Val ints(const std::vector<int32_t>& v, const Shape& shape, int32_t type = rt::Int);  // rt::Bit: bits
+  static Val reals(const std::vector<double>& v, const Shape& shape);
+  static Val intscalar(int32_t v) { return ints({v}, {}); }
+  static Val real(double v) { return reals({v}, {}); }  // a real scalar
 
   rt::Array* operator&() { return &a_; }
   const rt::Array* operator&() const { return &a_; }

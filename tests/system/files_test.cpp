@@ -160,7 +160,7 @@ TEST(Open, EmptyNameAndPipes) {
   }
   for (int fd : ends) ::close(fd);
 
-  Val zero = Val::bitscalar(0), none;
+  Val zero = Val::ints({0}, {}, rt::Bit), none;
   rt::open(&none, &mode, &zero);
   EXPECT_EQ(none->rank, 1);
   EXPECT_EQ(none->shape[0], 0);
@@ -348,7 +348,7 @@ TEST(Write, ToDescriptors) {
   struct Case { Val value; int32_t result; std::string file; } cases[] = {
       {Val::chars("hello"), 5, "hello"},
       {Val::chars(""), 0, "hello"},  // nothing written, no message
-      {Val::charscalar('!'), 1, "hello!"},
+      {Val::chars("!", {}), 1, "hello!"},
       {Val::ints({0x41424344, 0, 0}), 3, std::string("hello!DCB", 9)},  // first 3 bytes of the storage
   };
   for (auto& c : cases) {
@@ -390,7 +390,7 @@ TEST(Write, ByNameReplacesAndFwriteAppends) {
   std::string path = dir / "t";
   writefile(path, "previous contents");
   Val name = Val::chars(path), r1, r2, r3;
-  Val first = Val::chars("one\n"), second = Val::charscalar('2');
+  Val first = Val::chars("one\n"), second = Val::chars("2", {});
   rt::write(&r1, &name, &first);
   EXPECT_EQ(readfile(path), "one\n");
   rt::fwrite(&r2, &name, &second, "a");

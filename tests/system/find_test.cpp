@@ -32,7 +32,7 @@ TEST(Find, MarksWhereTheWholePatternStarts) {
 }
 
 TEST(Find, ScalarsCountAsLengthOne) {
-  Val x = Val::charscalar('x'), y = Val::charscalar('y'), xyx = Val::chars("xyx"), a, b, c;
+  Val x = Val::chars("x", {}), y = Val::chars("y", {}), xyx = Val::chars("xyx"), a, b, c;
   rt::find(&a, &x, &x);
   EXPECT_EQ(a.list(), std::vector<int32_t>{1});
   EXPECT_EQ(a->rank, 1);

@@ -82,7 +82,7 @@ TEST(Pipe, GathersTheCommandsOutput) {
       {"printf x", Val::chars(""), "x", 0},  // one byte: a character scalar
       {"true", Val::chars(""), "", 1},
       {"cat", Val::chars(big), big, 1},  // fed in pieces of 1024, 1024 and 952
-      {"cat", Val::charscalar('q'), "q", 0},
+      {"cat", Val::chars("q", {}), "q", 0},
       {"cat", Val::chars(""), "", 1},  // nothing fed: the command sees end of file
       {"tr a-z A-Z | rev", Val::chars("abc"), "CBA", 1},
       {"echo started & sleep 0.05; echo done", Val::chars(""), "started\ndone\n", 1},
@@ -125,7 +125,7 @@ TEST(Pipe, ReadsInterruptedByASignalAreResumed) {
 // The largest input an array can hold is fed whole, and no more: the
 // piece after the last one lies past the int range.
 TEST(Pipe, FeedsTheLargestInputWhole) {
-  Val input = Val::matrix(1, INT32_MAX, rt::Char);
+  Val input(rt::Char, {1, INT32_MAX});
   EXPECT_EQ(piped("wc -c", input), "2147483647\n");
 }
 
@@ -208,7 +208,7 @@ TEST(SpawnDeathTest, SelectionRefusals) {
       {Val::ints({12}), "\\[spawn\\]: selection: fewer, or use character mode please "},
       {Val::ints({1, 2}), "\\[spawn\\]: bad selection length"},
       {Val::ints({}), "\\[spawn\\]: bad selection length"},
-      {Val::matrix(1, 1, rt::Int), "\\[spawn\\]: bad selection length"},
+      {Val(rt::Int, {1, 1}), "\\[spawn\\]: bad selection length"},
       {Val::intscalar(-1), "\\[spawn\\]: selection: negative count"},
       {Val::chars(std::string(48, 'o')), "\\[spawn\\]: selection: fewer pipes please \\(or re-compile for more\\) "},
       {Val::chars("00ib01ob02"), "\\[spawn\\]: selection: wrong nomber of characters"},

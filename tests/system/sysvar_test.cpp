@@ -75,7 +75,7 @@ TEST(Sysvar, StreamMap) {
       {Val::intscalar(1), {1, 1}, stderr, stderr},
       {Val::ints({0, 1}), {0, 1}, stdout, stderr},  // the start-up arrangement
       {Val::ints({5}), {5, 5}, stderr, stderr},
-      {Val::bitscalar(0), {0, 0}, stdout, stdout},  // flag 0 is standard output for both
+      {Val::ints({0}, {}, rt::Bit), {0, 0}, stdout, stdout},  // flag 0 is standard output for both
       {Val::ints({1, 0}), {1, 0}, stderr, stdout},
   };
   for (auto& c : cases) {
@@ -170,7 +170,7 @@ TEST(SysvarDeathTest, Refusals) {
   for (int32_t code : {1, 8, 20, 22, -1})
     EXPECT_RTERROR(rt::sysvar(code, &r, &none, &none), "^" RTMSG("\\[sysvar\\] unimplemented system function error") "$");
   Val real = Val::real(1), three = Val::ints({1, 0, 1}), empty = Val::ints({});
-  Val matrix = Val::matrix(1, 2, rt::Int), text = Val::chars("1"), num = Val::intscalar(1);
+  Val matrix(rt::Int, {1, 2}), text = Val::chars("1"), num = Val::intscalar(1);
   EXPECT_RTERROR(rt::sysvar(rt::OMAP, &r, &none, &real), "^" RTMSG("\\[OMAP\\] domain error") "$");
   EXPECT_RTERROR(rt::sysvar(rt::OMAP, &r, &none, &three), "^" RTMSG("\\[OMAP\\] shape error") "$");
   EXPECT_RTERROR(rt::sysvar(rt::OMAP, &r, &none, &empty), "^" RTMSG("\\[OMAP\\] shape error") "$");
@@ -184,7 +184,7 @@ TEST(Bxdl, SleepsForTheGivenSeconds) {
   struct Case { Val seconds; double low, high; } cases[] = {
       {Val::real(0), 0, 0.05},
       {Val::intscalar(0), 0, 0.05},
-      {Val::bitscalar(0), 0, 0.05},
+      {Val::ints({0}, {}, rt::Bit), 0, 0.05},
       {Val::real(0.03), 0.03, 0.5},
       {Val::real(-1), 0, 0.008},  // a negative duration sleeps not at all
       {Val::real(-0.5), 0, 0.008},

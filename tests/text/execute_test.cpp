@@ -18,22 +18,12 @@ using namespace rt;
 namespace {
 
 using zelvotest::numbers;
+using zelvotest::Val;
 
-// A character vector over a string's bytes; its storage is the string's.
-struct Text {
-  std::string s;
-  int32_t shape[1];
-  Array a;
-  explicit Text(std::string t) : s(std::move(t)), shape{static_cast<int32_t>(s.size())} {
-    a = {Char, 1, shape, Fixed, s.data()};
-  }
-};
-
-Array run(const std::string& s) {
-  Text t(s);
-  Array r;
-  descclear(&r);
-  execute(&r, &t.a);
+// What execute makes of a character vector holding s.
+Val run(const std::string& s) {
+  Val text = Val::chars(s), r;
+  execute(&r, &text);
   return r;
 }
 
@@ -68,23 +58,18 @@ TEST_F(Execute, Values) {
       {"99999999999", Real, 0, {99999999999.0}},  // beyond 32 bits: a real
   };
   for (auto& c : cases) {
-    Array r = run(c.text);
-    EXPECT_EQ(r.type, c.type) << c.text;
-    EXPECT_EQ(r.rank, c.rank) << c.text;
-    EXPECT_EQ(numbers(r), c.want) << c.text;
-    detalloc(&r);
+    Val r = run(c.text);
+    EXPECT_EQ(r->type, c.type) << c.text;
+    EXPECT_EQ(r->rank, c.rank) << c.text;
+    EXPECT_EQ(numbers(*r), c.want) << c.text;
   }
   EXPECT_EQ(errors(), "");
 
   // A character scalar holds one character.
-  char seven = '7';
-  Array scalar = {Char, 0, scalarshape, Fixed, &seven};
-  Array r;
-  descclear(&r);
+  Val scalar = Val::chars("7", {}), r;
   execute(&r, &scalar);
-  EXPECT_EQ(r.rank, 0);
-  EXPECT_EQ(ints(r)[0], 7);
-  detalloc(&r);
+  EXPECT_EQ(r->rank, 0);
+  EXPECT_EQ(ints(*r)[0], 7);
 }
 
 // Every real is the double atof makes of its text, bit for bit, at the
@@ -95,20 +80,17 @@ TEST_F(Execute, RealsAsAtofReadsThem) {
                          "0.30000000000000004", "123456789012345678901234567890", "1.7976931348623157e308",
                          "1.7976931348623159e308", "4.9406564584124654e-324", "2.4703282292062327e-324"};
   for (const char* t : texts) {
-    Array r = run(t);
-    ASSERT_EQ(r.type, Real) << t;
+    Val r = run(t);
+    ASSERT_EQ(r->type, Real) << t;
     double want = std::atof(t);
-    EXPECT_EQ(std::memcmp(reals(r), &want, sizeof want), 0) << t << " gives " << reals(r)[0];
-    detalloc(&r);
+    EXPECT_EQ(std::memcmp(reals(*r), &want, sizeof want), 0) << t << " gives " << reals(*r)[0];
   }
   errors();
 }
 
 TEST_F(Execute, NumberFollowedByOtherCharactersIsUsed) {
-  Array r = run("12x 3");
-  EXPECT_EQ(numbers(r), (std::vector<double>{12, 3}));
+  EXPECT_EQ(numbers(*run("12x 3")), (std::vector<double>{12, 3}));
   EXPECT_EQ(errors(), "\n[execute] domain error, character 120[x]\n");
-  detalloc(&r);
 }
 
 TEST_F(Execute, ScannerCodes) {
@@ -135,28 +117,24 @@ TEST_F(Execute, ScannerCodes) {
 TEST_F(Execute, LongTexts) {
   std::string many;
   for (int k = 0; k < 200; ++k) many += std::to_string(k) + " ";
-  Array r = run(many + "2.5");  // 200 integers turned into reals by the last number
-  EXPECT_EQ(r.type, Real);
-  ASSERT_EQ(r.shape[0], 201);
-  EXPECT_EQ(reals(r)[0], 0.0);
-  EXPECT_EQ(reals(r)[199], 199.0);
-  EXPECT_EQ(reals(r)[200], 2.5);
-  detalloc(&r);
+  Val r = run(many + "2.5");  // 200 integers turned into reals by the last number
+  EXPECT_EQ(r->type, Real);
+  ASSERT_EQ(r->shape[0], 201);
+  EXPECT_EQ(reals(*r)[0], 0.0);
+  EXPECT_EQ(reals(*r)[199], 199.0);
+  EXPECT_EQ(reals(*r)[200], 2.5);
 
   for (int k = 200; k < 5000; ++k) many += std::to_string(k) + "\t";
-  r = run(many);
-  EXPECT_EQ(r.type, Int);
-  ASSERT_EQ(r.shape[0], 5000);
-  EXPECT_EQ(ints(r)[4999], 4999);
-  detalloc(&r);
+  Val ints5000 = run(many);
+  EXPECT_EQ(ints5000->type, Int);
+  ASSERT_EQ(ints5000->shape[0], 5000);
+  EXPECT_EQ(ints(*ints5000)[4999], 4999);
 
   EXPECT_EQ(execnum(std::string(5000, '7').c_str()), 0);
   EXPECT_STREQ(numtoken, "");
   EXPECT_EQ(errors(), "\n[execute] domain error, number longer than 43 characters\n");
 
-  Array exact = run(std::string(31, '1') + " 0.5");  // the longest token accepted
-  EXPECT_EQ(exact.type, Real);
-  detalloc(&exact);
+  EXPECT_EQ(run(std::string(31, '1') + " 0.5")->type, Real);  // the longest token accepted
 }
 
 TEST(ExecuteDeathTest, Stops) {
@@ -165,11 +143,7 @@ TEST(ExecuteDeathTest, Stops) {
   EXPECT_RTERROR(run("'1'"), "^" RTMSG("\\[execute\\] character input not implemented yet") "$");
   EXPECT_RTERROR(run("1 " + std::string(5000, '2')),
                  "^\n\\[execute\\] token of 5000 characters, longer than 31\n" RTMSG("\\[execute\\] domain error, token too long") "$");
-  int32_t one = 1;
-  Array number;
-  descclear(&number);
-  mkscalar(&number, &one);
-  Array r;
+  Val number = Val::intscalar(1), r;
   EXPECT_RTERROR(execute(&r, &number), "^argument type 2\n" RTMSG("\\[execute\\] type error") "$");
 }
 

@@ -19,6 +19,7 @@ using namespace rt;
 namespace {
 
 using zelvotest::numbers;
+using zelvotest::Val;
 
 // A stream holding `text`, read from its start.
 FILE* streamof(const std::string& text) {
@@ -57,12 +58,11 @@ struct Input : testing::Test {
 };
 
 // Runs quadin with standard output (its prompt) sent to /dev/null.
-Array quiet_quadin(FILE* f) {
+Val quiet_quadin(FILE* f) {
   std::fflush(stdout);
   int saved = dup(1), null = open("/dev/null", O_WRONLY);
   dup2(null, 1);
-  Array r;
-  descclear(&r);
+  Val r;
   quadin(f, &r);
   std::fflush(stdout);
   dup2(saved, 1);
@@ -85,15 +85,14 @@ TEST_F(Input, EvaluatedLines) {
   };
   for (auto& c : cases) {
     FILE* f = streamof(std::string(c.line) + "next");
-    Array r = quiet_quadin(f);
-    EXPECT_EQ(r.type, c.type) << c.line;
-    EXPECT_EQ(r.rank, c.rank) << c.line;
+    Val r = quiet_quadin(f);
+    EXPECT_EQ(r->type, c.type) << c.line;
+    EXPECT_EQ(r->rank, c.rank) << c.line;
     if (c.rank == 1) {
-      EXPECT_EQ(r.shape[0], static_cast<int32_t>(c.want.size())) << c.line;
+      EXPECT_EQ(r->shape[0], static_cast<int32_t>(c.want.size())) << c.line;
     }
-    EXPECT_EQ(numbers(r), c.want) << c.line;
+    EXPECT_EQ(numbers(*r), c.want) << c.line;
     EXPECT_EQ(rest(f), "next") << c.line;
-    detalloc(&r);
   }
   EXPECT_EQ(errors(), "");
 }
@@ -101,10 +100,9 @@ TEST_F(Input, EvaluatedLines) {
 TEST_F(Input, PromptOnStandardOutput) {
   auto child = zelvotest::runchild([] {
     FILE* f = streamof("5\n");
-    Array r;
-    descclear(&r);
+    Val r;
     quadin(f, &r);
-    std::printf("%d", ints(r)[0]);
+    std::printf("%d", ints(*r)[0]);
   });
   EXPECT_EQ(child.status, 0);
   EXPECT_EQ(child.out, ".bx:\n5");
@@ -121,11 +119,9 @@ TEST_F(Input, UnknownCharacterEndsInput) {
   };
   for (auto& c : cases) {
     FILE* f = streamof(c.line);
-    Array r = quiet_quadin(f);
-    EXPECT_EQ(numbers(r), c.want) << c.line;
+    EXPECT_EQ(numbers(*quiet_quadin(f)), c.want) << c.line;
     EXPECT_EQ(errors(), c.diag) << c.line;
     EXPECT_EQ(rest(f), c.left) << c.line;
-    detalloc(&r);
   }
 }
 
@@ -134,30 +130,27 @@ TEST_F(Input, LongLines) {
   std::string many;
   for (int k = 0; k < 3000; ++k) many += std::to_string(k) + " ";
   FILE* f = streamof(many + "\n");
-  Array r = quiet_quadin(f);
-  EXPECT_EQ(r.type, Int);
-  ASSERT_EQ(r.shape[0], 3000);
-  EXPECT_EQ(ints(r)[2999], 2999);
-  detalloc(&r);
+  Val r = quiet_quadin(f);
+  EXPECT_EQ(r->type, Int);
+  ASSERT_EQ(r->shape[0], 3000);
+  EXPECT_EQ(ints(*r)[2999], 2999);
   std::fclose(f);
 
   f = streamof(many + "0.5\n");  // the switch to reals after 3000 integers
-  r = quiet_quadin(f);
-  EXPECT_EQ(r.type, Real);
-  ASSERT_EQ(r.shape[0], 3001);
-  EXPECT_EQ(reals(r)[2999], 2999.0);
-  EXPECT_EQ(reals(r)[3000], 0.5);
-  detalloc(&r);
+  Val mixed = quiet_quadin(f);
+  EXPECT_EQ(mixed->type, Real);
+  ASSERT_EQ(mixed->shape[0], 3001);
+  EXPECT_EQ(reals(*mixed)[2999], 2999.0);
+  EXPECT_EQ(reals(*mixed)[3000], 0.5);
   std::fclose(f);
 
   // A number too long for the token buffer is read to its end and refused.
   f = streamof("1 " + std::string(5000, '9') + " 2\n");
-  r = quiet_quadin(f);
-  EXPECT_EQ(r.rank, 0);
-  EXPECT_EQ(ints(r)[0], 1);
+  Val one = quiet_quadin(f);
+  EXPECT_EQ(one->rank, 0);
+  EXPECT_EQ(ints(*one)[0], 1);
   EXPECT_EQ(errors(), "\n[quad] number too long in input (more than 43 characters)\n");
   EXPECT_EQ(rest(f), " 2\n");
-  detalloc(&r);
 }
 
 TEST(InputDeathTest, EvaluatedInputStops) {
@@ -174,15 +167,12 @@ TEST(LineRead, CharacterLines) {
       {1, 80, 'd'},
   };
   for (auto s : steps) {
-    Array r;
-    descclear(&r);
+    Val r;
     lineread(f, &r);
-    EXPECT_EQ(r.type, Char);
-    EXPECT_EQ(r.rank, s.rank);
-    int32_t n = elemcount(r.rank, r.shape);
-    EXPECT_EQ(n, s.length);
-    EXPECT_EQ(std::string(chars(r), static_cast<std::size_t>(n)), std::string(static_cast<std::size_t>(n), s.fill));
-    detalloc(&r);
+    EXPECT_EQ(r->type, Char);
+    EXPECT_EQ(r->rank, s.rank);
+    EXPECT_EQ(r.count(), s.length);
+    EXPECT_EQ(r.text(), std::string(static_cast<std::size_t>(r.count()), s.fill));
   }
   EXPECT_EQ(rest(f).size(), 4920u);
 }
