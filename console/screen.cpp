@@ -73,7 +73,7 @@ Glyph single(std::string_view s, int32_t at) {
     g.picture = caret(b);
     return g;
   }
-  if (!utf8codeset() && b >= 0x80 && b <= 0x9F) {
+  if (!utf8codeset() && isc1(b)) {
     g.bytes = 1;
     return meta(g, b);
   }
@@ -87,7 +87,7 @@ Glyph single(std::string_view s, int32_t at) {
     return g;
   }
   g.bytes = g.base = n;
-  if (cp >= 0x80 && cp <= 0x9F) return meta(g, cp);
+  if (isc1(cp)) return meta(g, cp);
   g.picture = s.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(n));
   if (b < 0x80 || !utf8codeset()) {
     g.cols = g.cell = 1;
@@ -149,15 +149,6 @@ Pos startof(Pos p, const Glyph& g, int32_t width) {
   return p;
 }
 
-// p after g, each of its characters placed in turn.
-Pos past(Pos p, const Glyph& g, int32_t width) {
-  for (int32_t done = 0; done < g.cols; done += g.cell) {
-    p = startof(p, g, width);
-    p.col += g.cell;
-  }
-  return p;
-}
-
 // Where the cursor stands after a text that ends at p: on the next row when
 // the text fills its last row.
 Pos beyond(Pos p, int32_t width) { return width > 0 && p.col >= width ? Pos{p.row + 1, 0} : p; }
@@ -193,10 +184,17 @@ struct Layout {
   int32_t rows() const { return std::max(end.row, cursor.row) + 1; }
 };
 
-// Appends the pieces of g, a character of s, placed from `end` on.
+// Appends the pieces of g, a character of s, placed from `end` on. A
+// character of no columns (one that begins the line) stays where the one
+// before it ended, as the terminal puts it on that character's cell, even
+// in a pending wrap.
 void place(Layout& l, std::string_view s, const Glyph& g, int32_t width) {
   std::string picture;
   draw(picture, s, g);
+  if (g.cols == 0) {
+    l.pieces.push_back({l.end, std::move(picture)});
+    return;
+  }
   int32_t parts = g.cell > 0 && g.cols > g.cell ? g.cols / g.cell : 1;  // a caret pair parts at a row's end
   for (int32_t i = 0; i < parts; ++i) {
     Piece c;
@@ -235,19 +233,6 @@ int32_t firstshown(int32_t before, const Layout& l, int32_t height) {
   return std::clamp(top, 0, l.rows() - height);
 }
 
-// The prompt and Line from the start of the prompt's row, wrapped by the
-// terminal, then the cursor from the line's end to its place.
-void drawwhole(std::string& out, const Layout& l) {
-  for (const Piece& c : l.pieces) out += c.bytes;
-  if (l.cursor.row > l.end.row) {
-    out += term::newrow;
-  } else if (!(l.cursor == l.end)) {
-    if (l.end.row > l.cursor.row) out += term::rowsup(l.end.row - l.cursor.row);
-    out += term::rowstart;
-    if (l.cursor.col > 0) out += term::columnsright(l.cursor.col);
-  }
-}
-
 // The cursor from row `row` (where the last character drawn stands) to its
 // place.
 void tocursor(std::string& out, const Layout& l, int32_t row) {
@@ -255,6 +240,17 @@ void tocursor(std::string& out, const Layout& l, int32_t row) {
   if (row > l.cursor.row) out += term::rowsup(row - l.cursor.row);
   out += term::rowstart;
   if (l.cursor.col > 0) out += term::columnsright(l.cursor.col);
+}
+
+// The prompt and Line from the start of the prompt's row, wrapped by the
+// terminal, then the cursor from the line's end to its place.
+void drawwhole(std::string& out, const Layout& l) {
+  for (const Piece& c : l.pieces) out += c.bytes;
+  if (l.cursor.row > l.end.row) {
+    out += term::newrow;
+  } else if (!(l.cursor == l.end)) {
+    tocursor(out, l, l.end.row);
+  }
 }
 
 // The line's rows top to top + height - 1, from the start of the cursor's
@@ -270,6 +266,17 @@ void drawrows(std::string& out, const Layout& l, int32_t top, int32_t height) {
   tocursor(out, l, row);
 }
 
+// The cursor up to the start of the row where the prompt and Line were
+// drawn from last (the prompt's, or the window's top for a line taller than
+// the window), and everything from there on cleared.
+std::string cleared(const KeyState& k) {
+  int32_t up = num(k.CurRow) - std::max(num(k.TopRow), 0);
+  std::string out = up > 0 ? term::rowsup(up) : "";
+  out += term::rowstart;
+  out += term::clearbelow;
+  return out;
+}
+
 // Draws the prompt and Line anew, from the row where they were drawn last:
 // the prompt's row, or for a line taller than the window the window's top
 // row. The cursor gets there by moving up, so that rows the emulator moved
@@ -280,10 +287,8 @@ void drawrows(std::string& out, const Layout& l, int32_t top, int32_t height) {
 // none of its own rows goes to the scrollback while it is being edited.
 void redraw(KeyState& k, Size size) {
   Layout l = layout(k, size.cols);
-  int32_t top = num(k.TopRow), up = num(k.CurRow) - std::max(top, 0);
-  std::string out = up > 0 ? term::rowsup(up) : "";
-  out += term::rowstart;
-  out += term::clearbelow;
+  int32_t top = num(k.TopRow);
+  std::string out = cleared(k);
   if (size.rows == 0 || l.rows() <= size.rows) {
     drawwhole(out, l);
     top = -1;
@@ -332,13 +337,10 @@ Size termsize(const rt::Array& tty) {
 }
 
 void atprompt(KeyState& k) {
-  int32_t width = termsize(k.XTtty.get()).cols;
-  Pos end;
-  for (const Glyph& g : glyphs(textof(k.Prompt.get()))) end = past(end, g, width);
-  Pos cursor = beyond(end, width);
-  if (cursor.row > end.row) show(k, Temp(charvec(term::newrow)));  // a prompt that fills its row
-  k.CurRow.set(intscalar(cursor.row));
-  k.EndRow.set(intscalar(end.row));
+  Layout l = layout(k, termsize(k.XTtty.get()).cols);  // Line is empty
+  if (l.cursor.row > l.end.row) show(k, Temp(charvec(term::newrow)));  // a prompt that fills its row
+  k.CurRow.set(intscalar(l.cursor.row));
+  k.EndRow.set(intscalar(l.end.row));
   k.TopRow.set(intscalar(-1));
 }
 
@@ -356,21 +358,17 @@ void showedit(KeyState& k, const rt::Array& old, const rt::Array& part) {
 // so that its first rows go to the scrollback in order and its last stay
 // on the screen; the new row comes below them.
 void endline(KeyState& k) {
-  int32_t cursor = num(k.CurRow), end = num(k.EndRow), top = num(k.TopRow);
+  int32_t cursor = num(k.CurRow), end = num(k.EndRow);
   std::string out;
-  if (top >= 0) {
-    if (cursor > top) out += term::rowsup(cursor - top);
-    out += term::rowstart;
-    out += term::clearbelow;
+  if (num(k.TopRow) >= 0) {
+    out = cleared(k);
     for (const Piece& c : layout(k, termsize(k.XTtty.get()).cols).pieces) out += c.bytes;
     out += term::newrow;
-  } else {
+  } else if (cursor <= end) {
     if (cursor < end) out += term::rowsdown(end - cursor);
-    if (cursor <= end) {
-      out += term::newrow;
-    } else {
-      out += term::rowstart;  // below the end the cursor is on a fresh row already
-    }
+    out += term::newrow;
+  } else {
+    out += term::rowstart;  // below the end the cursor is on a fresh row already
   }
   show(k, Temp(charvec(out)));
 }

@@ -51,7 +51,8 @@ struct Size {
 };
 Size termsize(const rt::Array& tty);
 
-// The prompt has just been written at the start of a fresh row.
+// The prompt has just been written at the start of a fresh row, and Line
+// is empty.
 void atprompt(KeyState& k);
 
 // Shows an edit: `part` (the action's own bytes, which assume the line sits
