@@ -61,7 +61,7 @@ int32_t unfinished(std::string_view s) {
 int32_t c1control(std::string_view s) {
   char32_t cp = 0;
   if (!utf8 || s.empty() || sequence(s, &cp) != 2) return 0;
-  return cp >= 0x80 && cp <= 0x9F ? 2 : 0;
+  return isc1(cp) ? 2 : 0;
 }
 
 }  // namespace zelvo

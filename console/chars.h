@@ -26,6 +26,10 @@ int32_t sequence(std::string_view s, char32_t* cp);
 // complete; 0 when there are none, and always outside UTF-8 rules.
 int32_t unfinished(std::string_view s);
 
+// Whether c is a C1 control: a code from 0x80 to 0x9F, which a terminal
+// obeys as a command.
+constexpr bool isc1(char32_t c) { return c >= 0x80 && c <= 0x9F; }
+
 // The bytes of the C1 control character (U+0080 to U+009F, the codes that
 // a terminal obeys as commands) at the start of s under UTF-8 rules: 2, or
 // 0 when s does not start with one or the codeset is not UTF-8.

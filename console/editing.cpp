@@ -152,9 +152,9 @@ void store(KeyState& k) {
   k.History.set(catenate(Temp(catenate(k.History.get(), k.Line.get())), Temp(charscalar(cr))));
   k.Nhl.set(plus(k.Nhl.get(), 1));
   if (num(k.Nhl) > num(k.NhMax)) dropoldest(k);
-  // A CR inside a batch is inserted like any character, so a line may hold
-  // CRs of its own and stand for several lines of the history: drop the
-  // oldest until no more than NhMax are left.
+  // A pasted CR is data in the line, so a line may hold CRs of its own and
+  // stand for several lines of the history: drop the oldest until no more
+  // than NhMax are left.
   while (historylines(k) > num(k.NhMax)) dropoldest(k);
 }
 

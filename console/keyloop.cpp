@@ -122,8 +122,10 @@ bool dispatch(KeyState& k, const Key& key) {
     case KeyKind::Refused: bell(); break;
     case KeyKind::Characters:
     case KeyKind::Paste:
-      if (key.count > 0)
-        insert(k, Temp(take(Temp(intscalar(key.count)), Temp(drop(Temp(intscalar(key.from)), k.Text.get())))));
+      if (key.count > 0) {
+        std::string_view text = textof(k.Text.get());
+        insert(k, Temp(charvec(text.substr(static_cast<std::size_t>(key.from), static_cast<std::size_t>(key.count)))));
+      }
       break;
     case KeyKind::Return:
       if (complete(k)) return true;

@@ -1,6 +1,8 @@
 // Cutting input into keys.
 #include "console/keys.h"
 
+#include <algorithm>
+
 #include "console/chars.h"
 
 namespace zelvo {
@@ -40,7 +42,7 @@ Key paste(std::string_view s) {
 }
 
 // An escape sequence at the start of s, which begins ESC "[" or ESC "O".
-Key sequence(std::string_view s) {
+Key escapesequence(std::string_view s) {
   auto within = [&](int32_t i, unsigned char lo, unsigned char hi) {
     unsigned char b = static_cast<unsigned char>(s[static_cast<std::size_t>(i)]);
     return b >= lo && b <= hi;
@@ -73,11 +75,10 @@ Key firstkey(std::string_view input) {
     case esc:
       if (input.size() < 2) return {};
       if (input[1] != '[' && input[1] != 'O') return key(KeyKind::Refused, 1);  // Escape alone
-      return sequence(input);
+      return escapesequence(input);
     default: break;
   }
-  if (int32_t n = c1control(input); n > 0) return key(KeyKind::Refused, n);
-  if (static_cast<unsigned char>(input[0]) < 0x20) return key(KeyKind::Refused, 1);
+  if (startskey(input)) return key(KeyKind::Refused, std::max(1, c1control(input)));  // a control character
   return run(input);
 }
 

@@ -34,8 +34,7 @@ namespace {
 // and the window's end would kill it by a hangup instead of ending its
 // input. Nothing is created where the device has gone. The descriptor, or -1.
 rt::Array openslave(const rt::Array& name) {
-  std::string path(static_cast<const char*>(name.value), static_cast<std::size_t>(length(name)));
-  return intscalar(::open(path.c_str(), O_RDWR | O_NOCTTY));
+  return intscalar(::open(std::string(textof(name)).c_str(), O_RDWR | O_NOCTTY));
 }
 
 // The digits of a descriptor, without blanks.
