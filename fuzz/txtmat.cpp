@@ -189,7 +189,8 @@ void anything(FuzzedDataProvider& in) {
 // A length: small, negative, at the ends of the int range or a factor of a
 // product just past them, or any int.
 int32_t anylength(FuzzedDataProvider& in) {
-  static const int32_t picks[] = {0, 1, 2, 3, -1, -3, 32768, 65536, 65537, 1 << 30, INT32_MAX - 1, INT32_MAX, INT32_MIN};
+  static const int32_t picks[] = {0,     1,     2,       3,         -1,        -3,       32768,
+                                  65536, 65537, 1 << 30, INT32_MAX - 1, INT32_MAX, INT32_MIN};
   return in.ConsumeBool() ? in.PickValueInArray(picks) : in.ConsumeIntegral<int32_t>();
 }
 
@@ -255,7 +256,8 @@ void shapes(FuzzedDataProvider& in) {
       if (returns(ok, [&] { v = make(); }) && !is(v, want)) std::abort();
       if (ok) rt::detalloc(&v);
     };
-    check(inrange(2 * int64_t{l[k]}) && inrange(product(l, k + 1)), [&] { return zelvo::catenate(a, a, k); }, with(k, 2 * int64_t{l[k]}));
+    int64_t twice = 2 * int64_t{l[k]};
+    check(inrange(twice) && inrange(product(l, k + 1)), [&] { return zelvo::catenate(a, a, k); }, with(k, twice));
     check(true, [&] { return zelvo::take(within, a); }, with(rank - 1, cut));
     check(true, [&] { return zelvo::drop(count, a); }, with(rank - 1, last - cut));
     check(true, [&] { return zelvo::reverse(a); }, l);

@@ -48,9 +48,6 @@ bool writeall(int fd, const std::string& bytes) {
   return true;
 }
 
-std::string textof(const rt::Array& a) {
-  return std::string(rt::chars(a), static_cast<std::size_t>(rt::elemcount(a.rank, a.shape)));
-}
 // Whether the locale's codeset is UTF-8, as the console reads it.
 bool utf8locale() {
   zelvo::readcodeset();
@@ -153,7 +150,7 @@ std::string KeyScreen::run(const std::vector<std::string>& batches,
   auto afterbatch = [&](const zelvo::KeyState& k) {
     catchup();
     if (checked_ && difference.empty()) {
-      difference = transcript_.differs(screen_, textof(k.Line.get()), zelvo::firstint(k.CurP.get()));
+      difference = transcript_.differs(screen_, std::string(zelvo::textof(k.Line.get())), zelvo::firstint(k.CurP.get()));
       if (!difference.empty() && next > 0) difference += " (after batch " + std::to_string(next) + ")";
     }
     if (each) each(k);

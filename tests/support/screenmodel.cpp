@@ -149,7 +149,8 @@ void ScreenModel::feed(std::string_view bytes) {
 std::vector<std::string> ScreenModel::rows(int count) const {
   std::vector<std::string> out;
   VTermScreen* screen = vterm_obtain_screen(vt_);
-  for (int r = 0; r < (count >= 0 ? std::min(count, rows_) : rows_); ++r) out.push_back(rowtext(cols_, [&](int c) { return cellat(screen, r, c); }));
+  int shown = count >= 0 ? std::min(count, rows_) : rows_;
+  for (int r = 0; r < shown; ++r) out.push_back(rowtext(cols_, [&](int c) { return cellat(screen, r, c); }));
   while (!out.empty() && out.back().empty()) out.pop_back();
   return out;
 }
