@@ -217,8 +217,11 @@ std::string Transcript::differs(const ScreenModel& screen, const std::string& li
   std::size_t n = rest.empty() ? 0 : utf8_ ? character(rest, &wc) : 1;
   std::string next = n > 0 && utf8_ && wcwidth(wc) == 0 ? "X" : pictured(rest.substr(0, n > 0 ? n : 1), utf8_);
   if (rest.empty()) next = "X";
-  unsigned first = static_cast<unsigned char>(next[0]);
-  if (utf8_ && character(next, &wc) > 0) first = static_cast<unsigned>(wc);
+  // Only its first character on the screen: a picture of several parts at
+  // a row's end, where its first part stays on the row.
+  std::size_t k = utf8_ ? character(next, &wc) : 0;
+  unsigned first = k > 0 ? static_cast<unsigned>(wc) : static_cast<unsigned char>(next[0]);
+  next.resize(k > 0 ? k : 1);
   ScreenModel& probe = *probe_;
   probe.reset();
   probe.feed(text_ + prompt_ + pictured(line.substr(0, static_cast<std::size_t>(curp)), utf8_) + next);
