@@ -176,6 +176,20 @@ Array newarray(int32_t type, int32_t rank, int32_t* shape) {
   return a;
 }
 
+Array adoptvector(int32_t type, int32_t n, void* elements) {
+  if (n == 0) {
+    std::free(elements);
+    return emptyvector(type);
+  }
+  Array a;
+  descclear(&a);
+  a.type = type;
+  a.rank = n == 1 ? 0 : 1;
+  a.shape = n == 1 ? scalarshape : vect1(n);
+  a.value = elements;
+  return a;
+}
+
 int32_t* shapecopy(int32_t rank, const int32_t* shape) {
   if (rank <= 0) return scalarshape;
   void* p;

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "runtime/core/error.h"
@@ -329,17 +328,8 @@ void close(Array* result, const Array* fds) {
     else
       closed[m++] = fd;
   }
-  if (m == 0) {
-    std::free(buf);
-    *result = emptyvector(Int);
-    return;
-  }
-  if (m < n) vectrealloc(&buf, m, Int);
-  result->type = Int;
-  result->storage = Owned;
-  result->value = buf;
-  result->rank = m == 1 ? 0 : 1;
-  result->shape = m == 1 ? scalarshape : vect1(m);
+  if (m > 0 && m < n) vectrealloc(&buf, m, Int);
+  *result = adoptvector(Int, m, buf);
 }
 
 }  // namespace rt
