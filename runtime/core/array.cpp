@@ -190,19 +190,21 @@ Array adoptvector(int32_t type, int32_t n, void* elements) {
   return a;
 }
 
+int32_t* newints(int32_t n) {
+  void* p;
+  vectalloc(&p, n, Int);
+  return static_cast<int32_t*>(p);
+}
+
 int32_t* shapecopy(int32_t rank, const int32_t* shape) {
   if (rank <= 0) return scalarshape;
-  void* p;
-  vectalloc(&p, rank, Int);
-  int32_t* copy = static_cast<int32_t*>(p);
+  int32_t* copy = newints(rank);
   intcopy(copy, rank, shape);
   return copy;
 }
 
 int32_t* vect1(int32_t n) {
-  void* p;
-  vectalloc(&p, 1, Int);
-  int32_t* v = static_cast<int32_t*>(p);
+  int32_t* v = newints(1);
   v[0] = n;
   return v;
 }

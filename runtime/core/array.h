@@ -139,6 +139,10 @@ Array newarray(int32_t type, int32_t rank, int32_t* shape);
 // as vect1 does.
 Array adoptvector(int32_t type, int32_t n, void* elements);
 
+// A new malloc block of n ints, unset (room for one when n <= 0). Stops as
+// vectalloc does.
+int32_t* newints(int32_t n);
+
 // A new copy of the rank lengths at `shape`; the scalar shape for rank 0 or
 // less (nothing read).
 int32_t* shapecopy(int32_t rank, const int32_t* shape);

@@ -317,9 +317,8 @@ void close(Array* result, const Array* fds) {
   sysentry();
   if (fds->type != Bit && fds->type != Int) rterror("[close]: bad file descriptor type");
   int32_t n = axislength(*fds);
-  void* buf;
-  vectalloc(&buf, n, Int);
-  int32_t* closed = static_cast<int32_t*>(buf);
+  int32_t* closed = newints(n);
+  void* buf = closed;
   int32_t m = 0;
   for (int32_t i = 0; i < n; ++i) {
     int32_t fd = ints(*fds)[i];
