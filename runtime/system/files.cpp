@@ -1,6 +1,7 @@
 // open, read, readfd, write, fwrite, lseek, fcntl, close and the empty-vector
 // constructors. Inside namespace rt these names hide the C library's; the
-// system calls are made through the wrappers of syscalls.h.
+// descriptor calls are made through the wrappers of syscalls.h, isatty, stat
+// and the FIONREAD ioctl directly.
 #include "runtime/system/files.h"
 
 #include <fcntl.h>
