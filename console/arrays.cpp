@@ -522,11 +522,7 @@ rt::Array reshape(const rt::Array& shape, const rt::Array& value) {
   if (s.rank != 1) rt::rterror("[reshape] rank error");
   int32_t rank = s.shape[0];
   int32_t* lengths = rt::scalarshape;
-  if (rank > 0) {
-    void* p;
-    rt::vectalloc(&p, rank, rt::Int);
-    lengths = static_cast<int32_t*>(p);
-  }
+  if (rank > 0) lengths = rt::newints(rank);
   for (int32_t k = 0; k < rank; ++k) {
     lengths[k] = intat(s, k);
     if (lengths[k] < 0) rt::rterror("[reshape] domain error");

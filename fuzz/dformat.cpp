@@ -15,7 +15,7 @@
 
 #include "fuzz/support.h"
 #include "fuzz/values.h"
-#include "runtime/scalar/numeric.h"
+#include "runtime/core/tolerant.h"
 #include "runtime/text/format.h"
 
 namespace {

@@ -176,19 +176,35 @@ Array newarray(int32_t type, int32_t rank, int32_t* shape) {
   return a;
 }
 
+Array adoptvector(int32_t type, int32_t n, void* elements) {
+  if (n == 0) {
+    std::free(elements);
+    return emptyvector(type);
+  }
+  Array a;
+  descclear(&a);
+  a.type = type;
+  a.rank = n == 1 ? 0 : 1;
+  a.shape = n == 1 ? scalarshape : vect1(n);
+  a.value = elements;
+  return a;
+}
+
+int32_t* newints(int32_t n) {
+  void* p;
+  vectalloc(&p, n, Int);
+  return static_cast<int32_t*>(p);
+}
+
 int32_t* shapecopy(int32_t rank, const int32_t* shape) {
   if (rank <= 0) return scalarshape;
-  void* p;
-  vectalloc(&p, rank, Int);
-  int32_t* copy = static_cast<int32_t*>(p);
+  int32_t* copy = newints(rank);
   intcopy(copy, rank, shape);
   return copy;
 }
 
 int32_t* vect1(int32_t n) {
-  void* p;
-  vectalloc(&p, 1, Int);
-  int32_t* v = static_cast<int32_t*>(p);
+  int32_t* v = newints(1);
   v[0] = n;
   return v;
 }

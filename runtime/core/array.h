@@ -132,6 +132,17 @@ Array emptyvector(int32_t type);
 // elements. Stops as elemcount and vectalloc do.
 Array newarray(int32_t type, int32_t rank, int32_t* shape);
 
+// A new owned value of `type` that takes over `elements`, a malloc block
+// holding n of them (n >= 0): with none the block is freed and the value is
+// emptyvector(type); one is a scalar, more a vector of n. The block is
+// neither resized nor copied: it becomes the value's elements as it is. Stops
+// as vect1 does.
+Array adoptvector(int32_t type, int32_t n, void* elements);
+
+// A new malloc block of n ints, unset (room for one when n <= 0). Stops as
+// vectalloc does.
+int32_t* newints(int32_t n);
+
 // A new copy of the rank lengths at `shape`; the scalar shape for rank 0 or
 // less (nothing read).
 int32_t* shapecopy(int32_t rank, const int32_t* shape);

@@ -190,9 +190,7 @@ int gradecompare(const void* pa, const void* pb) {
 }
 
 void gradesort(int32_t** grade, void* const* keys, int32_t n, int32_t type, int32_t direction) {
-  void* p;
-  vectalloc(&p, n, Int);
-  int32_t* g = static_cast<int32_t*>(p);
+  int32_t* g = newints(n);
   *grade = g;
   sorttype = type;
   sortdirection = direction;

@@ -12,13 +12,6 @@
 
 namespace rt {
 
-// A new, uninitialised shape of n lengths (room for one when n is 0).
-static int32_t* newshape(int32_t n) {
-  void* p;
-  vectalloc(&p, n, Int);
-  return static_cast<int32_t*>(p);
-}
-
 // A catenation's length along its axis: a length grown by n. A sum that an
 // int cannot hold stops.
 static int32_t grow(int32_t length, int32_t n) {
@@ -194,7 +187,7 @@ int32_t lamcheck(int32_t* type, const Cell* value, int32_t* axis) {
 }
 
 int32_t* insaxis(const int32_t* shape, int32_t n, int32_t k) {
-  int32_t* s = newshape(n);
+  int32_t* s = newints(n);
   int32_t j = 0;
   // A position k equal to n leaves no room for the inserted 1; the given
   // shape has only n-1 lengths, so the last position then gets 1 as well.
@@ -208,7 +201,7 @@ int32_t shapecat(int32_t** shape, int32_t a, const int32_t* ashape, int32_t b,
     *shape = scalarshape;
     return 0;
   }
-  int32_t* s = newshape(a + b);
+  int32_t* s = newints(a + b);
   intcopy(intcopy(s, a, ashape), b, bshape);
   *shape = s;
   return a + b;
@@ -221,7 +214,7 @@ int32_t innershape(int32_t** shape, int32_t lrank, const int32_t* lshape, int32_
     *shape = scalarshape;
     return 0;
   }
-  int32_t* s = newshape(l + r);
+  int32_t* s = newints(l + r);
   intcopy(intcopy(s, l, lshape), r, rshape + 1);
   *shape = s;
   return l + r;
@@ -234,7 +227,7 @@ int32_t transshape(int32_t** shape, const int32_t* axes, int32_t n, const int32_
     *shape = scalarshape;
     return 0;
   }
-  int32_t* s = newshape(m);
+  int32_t* s = newints(m);
   for (int32_t i = 0; i < m; ++i) s[i] = 9999;
   for (int32_t j = 0; j < n; ++j) {
     int32_t i = axes[j] - 1;

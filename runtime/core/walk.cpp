@@ -11,13 +11,6 @@
 
 namespace rt {
 
-// A new vector of n ints (room for one when n is 0).
-static int32_t* newints(int32_t n) {
-  void* p;
-  vectalloc(&p, n, Int);
-  return static_cast<int32_t*>(p);
-}
-
 int32_t walkinit(int32_t n, int32_t** map, int32_t** offsets, int32_t** directions) {
   *map = newints(n);
   *offsets = newints(n);

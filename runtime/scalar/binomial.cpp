@@ -4,6 +4,7 @@
 
 #include "runtime/core/error.h"
 #include "runtime/core/shape.h"
+#include "runtime/core/tolerant.h"
 #include "runtime/scalar/dyadic.h"
 #include "runtime/scalar/numeric.h"
 

@@ -161,6 +161,15 @@ int32_t logic(int32_t op, int32_t a, int32_t b) {
   }
 }
 
+// One relation between two elements of one type, as dsopv gives it: 1 when
+// it holds, else 0.
+template <typename T>
+int32_t relation(int32_t op, T a, T b) {
+  int32_t holds = 0;
+  comparison(op, [&](auto compare) { holds = compare(a, b) ? 1 : 0; });
+  return holds;
+}
+
 int32_t compare(int32_t op, const Cell& l, const Cell& r, int32_t t) {
   switch (t) {
     case Bit:

@@ -37,15 +37,6 @@ void comparison(int32_t op, Use use) {
   }
 }
 
-// One relation between two elements of one type, as dsopv gives it: 1 when
-// it holds, else 0.
-template <typename T>
-int32_t relation(int32_t op, T a, T b) {
-  int32_t holds = 0;
-  comparison(op, [&](auto compare) { holds = compare(a, b) ? 1 : 0; });
-  return holds;
-}
-
 // The result element type of `op` for these argument types.
 int32_t dsopt(int32_t op, int32_t lefttype, int32_t righttype);
 

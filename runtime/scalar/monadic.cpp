@@ -8,6 +8,7 @@
 #include "runtime/core/convert.h"
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
+#include "runtime/core/tolerant.h"
 #include "runtime/scalar/numeric.h"
 
 namespace rt {

@@ -6,6 +6,7 @@
 
 #include "runtime/core/convert.h"
 #include "runtime/core/error.h"
+#include "runtime/core/tolerant.h"
 
 namespace rt {
 

@@ -1,13 +1,10 @@
 // Numeric helpers of the scalar functions: gamma, the integer tests of the
-// real binomial, and one step of the representation function. The tolerant
-// tests they share with the shape checks (tolerant floor, equality and
-// integer test, rounding) are the core's, and reached through this header too.
+// real binomial, and one step of the representation function.
 #pragma once
 
 #include <cstdint>
 
 #include "runtime/core/array.h"
-#include "runtime/core/tolerant.h"
 
 namespace rt {
 

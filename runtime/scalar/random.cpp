@@ -8,7 +8,7 @@
 
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
-#include "runtime/scalar/numeric.h"
+#include "runtime/core/tolerant.h"
 
 namespace rt {
 

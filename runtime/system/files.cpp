@@ -1,6 +1,7 @@
 // open, read, readfd, write, fwrite, lseek, fcntl, close and the empty-vector
 // constructors. Inside namespace rt these names hide the C library's; the
-// system calls are made through the wrappers of syscalls.h.
+// descriptor calls are made through the wrappers of syscalls.h, isatty, stat
+// and the FIONREAD ioctl directly.
 #include "runtime/system/files.h"
 
 #include <fcntl.h>
@@ -9,7 +10,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "runtime/core/error.h"
@@ -318,9 +318,8 @@ void close(Array* result, const Array* fds) {
   sysentry();
   if (fds->type != Bit && fds->type != Int) rterror("[close]: bad file descriptor type");
   int32_t n = axislength(*fds);
-  void* buf;
-  vectalloc(&buf, n, Int);
-  int32_t* closed = static_cast<int32_t*>(buf);
+  int32_t* closed = newints(n);
+  void* buf = closed;
   int32_t m = 0;
   for (int32_t i = 0; i < n; ++i) {
     int32_t fd = ints(*fds)[i];
@@ -329,17 +328,8 @@ void close(Array* result, const Array* fds) {
     else
       closed[m++] = fd;
   }
-  if (m == 0) {
-    std::free(buf);
-    *result = emptyvector(Int);
-    return;
-  }
-  if (m < n) vectrealloc(&buf, m, Int);
-  result->type = Int;
-  result->storage = Owned;
-  result->value = buf;
-  result->rank = m == 1 ? 0 : 1;
-  result->shape = m == 1 ? scalarshape : vect1(m);
+  if (m > 0 && m < n) vectrealloc(&buf, m, Int);
+  *result = adoptvector(Int, m, buf);
 }
 
 }  // namespace rt

@@ -57,22 +57,8 @@ void bufresult(Array* result, ReadBuffer* b) {
   int32_t n = b->gathered, room = b->room;
   void* p = b->bytes;
   *b = ReadBuffer{};
-  if (n == 0) {
-    std::free(p);
-    *result = emptyvector(Char);
-    return;
-  }
-  if (room > n) vectrealloc(&p, n, Char);
-  result->type = Char;
-  result->storage = Owned;
-  result->value = p;
-  if (n == 1) {
-    result->rank = 0;
-    result->shape = scalarshape;
-  } else {
-    result->rank = 1;
-    result->shape = vect1(n);
-  }
+  if (n > 0 && room > n) vectrealloc(&p, n, Char);
+  *result = adoptvector(Char, n, p);
 }
 
 }  // namespace rt

@@ -11,14 +11,13 @@
 namespace rt {
 
 // Makes the call until it succeeds or fails for another reason than a
-// signal. errno is saved as soon as each try returns, before anything else
-// can change it; nothing runs after the last try, so the caller finds it.
+// signal. Nothing runs after the last try, so the caller finds errno as that
+// try set it.
 template <class Call>
 static auto resumed(Call call) {
   for (;;) {
     auto result = call();
-    int err = errno;
-    if (result >= 0 || err != EINTR) return result;
+    if (result >= 0 || errno != EINTR) return result;
   }
 }
 

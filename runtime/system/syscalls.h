@@ -1,8 +1,13 @@
-// The system calls of the system services, one wrapper each, and every
-// caller goes through them. On a failure a wrapper returns -1 (the flag
-// wrappers say which step failed) with errno as the failing call set it,
-// saved as soon as that call returned: nothing a wrapper does afterwards
-// changes it, so the caller can report it (syserror) or test it.
+// One wrapper each for the system calls that the system services make on
+// descriptors and children: read, write, waitpid, close, open, fstat, lseek,
+// pipe, the descriptor duplicates, fork and the flag changes of fcntl. The
+// other calls are made directly where they are used: isatty, stat and the
+// FIONREAD ioctl in files.cpp; the /proc/self/fd listing (opendir, readdir),
+// the pipe-capacity fcntl, system and _exit in process.cpp; the clock, the
+// sleep and system in sysvar.cpp. On a failure a wrapper returns -1 (the
+// flag wrappers say which step failed) with errno as the failing call set
+// it: nothing a wrapper does afterwards changes it, so the caller can report
+// it (syserror) or test it.
 //
 // read, write and waitpid can be interrupted by a handled signal before they
 // have done anything; a program that handles a signal without asking for

@@ -1,8 +1,6 @@
 // quadin, quadnum and lineread.
 #include "runtime/text/input.h"
 
-#include <cstdlib>
-
 #include "runtime/core/error.h"
 #include "runtime/core/globals.h"
 #include "runtime/text/number.h"
@@ -52,16 +50,7 @@ void lineread(FILE* stream, Array* result) {
   char* line = static_cast<char*>(p);
   int32_t n = 0;
   for (int c; n < linelength && (c = std::fgetc(stream)) != EOF && c != '\n';) line[n++] = static_cast<char>(c);
-  if (n == 0) {
-    std::free(p);
-    *result = emptyvector(Char);
-    return;
-  }
-  result->type = Char;
-  result->rank = n == 1 ? 0 : 1;
-  result->shape = n == 1 ? scalarshape : vect1(n);
-  result->storage = Owned;
-  result->value = p;
+  *result = adoptvector(Char, n, p);
 }
 
 }  // namespace rt

@@ -165,16 +165,7 @@ void numstore(NumList* list, int32_t code) {
 }
 
 void numresult(NumList* list, Array* result) {
-  if (list->count == 0) {
-    std::free(list->value);
-    *result = emptyvector(Int);
-  } else {
-    result->type = list->type;
-    result->rank = list->count == 1 ? 0 : 1;
-    result->shape = list->count == 1 ? scalarshape : vect1(list->count);
-    result->storage = Owned;
-    result->value = list->value;
-  }
+  *result = adoptvector(list->count == 0 ? Int : list->type, list->count, list->value);
   list->value = nullptr;
 }
 
