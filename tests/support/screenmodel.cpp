@@ -211,9 +211,15 @@ std::string Transcript::differs(const ScreenModel& screen, const std::string& li
   std::vector<std::string> wanted = want.rows(want.cursor().first + 1);  // nothing is below the cursor
 
   // The cursor: where the next character starts when it follows the first
-  // curp bytes (a zero-width one, or none, counts as a one-column "X").
-  std::string rest = line.substr(static_cast<std::size_t>(curp));
+  // curp bytes (a zero-width one, or none, counts as a one-column "X"). A
+  // cursor inside a character (bytes typed before a byte of the line that
+  // made one with them) stands where the character after that one starts.
   wchar_t wc = 0;
+  std::size_t whole = 0;
+  while (utf8_ && whole < static_cast<std::size_t>(curp))
+    whole += std::max<std::size_t>(character(std::string_view(line).substr(whole), &wc), 1);
+  curp = std::max(curp, static_cast<int>(whole));
+  std::string rest = line.substr(static_cast<std::size_t>(curp));
   std::size_t n = rest.empty() ? 0 : utf8_ ? character(rest, &wc) : 1;
   std::string next = n > 0 && utf8_ && wcwidth(wc) == 0 ? "X" : pictured(rest.substr(0, n > 0 ? n : 1), utf8_);
   if (rest.empty()) next = "X";
