@@ -422,6 +422,37 @@ rt::Array drop(const rt::Array& count, const rt::Array& a, int32_t axis) {
   return takedrop(true, count, a, axis);
 }
 
+namespace {
+// The elements of the vector a from `from` on, n of them, seen in place: a
+// descriptor over a's storage whose length is *n. Only for reading, while a
+// and *n live.
+rt::Array window(const rt::Array& a, int64_t from, int32_t* n) {
+  rt::Array v = asvector(a);
+  if (v.rank != 1) rt::rterror("[drop] rank error");
+  v.shape = n;
+  v.value = static_cast<char*>(v.value) + from * static_cast<int64_t>(rt::elemsize(v.type));
+  return v;
+}
+}  // namespace
+
+rt::Array slice(const rt::Array& from, const rt::Array& n, const rt::Array& a) {
+  int32_t f = oneint(from, "[drop] length error"), k = oneint(n, "[take] length error");
+  int32_t len = a.rank == 0 ? 1 : count(a);
+  if (f < 0 || k < 0 || int64_t{f} + k > len) {
+    std::fprintf(rt::errstream, "\nfrom %d, count %d, length %d\n", f, k, len);
+    rt::rterror("[take] length error");
+  }
+  return copyof(window(a, f, &k));
+}
+
+rt::Array dropcatenate(const rt::Array& count, const rt::Array& a, const rt::Array& b) {
+  int32_t d = oneint(count, "[drop] length error");
+  if (d < 0) rt::rterror("[drop] domain error");
+  int32_t len = a.rank == 0 ? 1 : zelvo::count(a);
+  int32_t rest = len - std::min(d, len);
+  return catenation(window(a, len - rest, &rest), b, std::nullopt);
+}
+
 rt::Array reverse(const rt::Array& a) { return reversed(a, std::nullopt); }
 
 rt::Array reverse(const rt::Array& a, int32_t axis) { return reversed(a, axis); }

@@ -59,6 +59,15 @@ rt::Array take(const rt::Array& count, const rt::Array& a, int32_t axis);
 rt::Array drop(const rt::Array& count, const rt::Array& a);
 rt::Array drop(const rt::Array& count, const rt::Array& a, int32_t axis);
 
+// The n elements of the vector a from element `from` on (counted from 0):
+// n take from drop a, in one pass that costs n, however long a is. The
+// stretch must lie inside a.
+rt::Array slice(const rt::Array& from, const rt::Array& n, const rt::Array& a);
+
+// (count drop a), b for vectors (count >= 0): the elements of a after its
+// first count, then those of b, moved once, with no copy of a in between.
+rt::Array dropcatenate(const rt::Array& count, const rt::Array& a, const rt::Array& b);
+
 // The items of a in reverse order along the last axis, or along `axis`.
 rt::Array reverse(const rt::Array& a);
 rt::Array reverse(const rt::Array& a, int32_t axis);

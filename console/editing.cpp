@@ -4,11 +4,9 @@
 #include <algorithm>
 
 #include "console/arrays.h"
-#include "console/globals.h"
 #include "console/chars.h"
 #include "console/screen.h"
 #include "console/terminal.h"
-#include "console/text.h"
 #include "runtime/scalar/opcodes.h"
 
 namespace zelvo {
@@ -73,6 +71,7 @@ void replaceline(KeyState& k, const rt::Array& old) {
 
 void setconstants(KeyState& k) {
   k.NhMax.set(intscalar(100));
+  k.Hbytes.set(intscalar(16 << 20));
   k.Bs.set(charscalar(8));
   k.Delete.set(charscalar(127));
   k.Esc.set(charscalar(27));
@@ -133,52 +132,84 @@ void right(KeyState& k) {
   showedit(k, old, Temp(times(w, k.CurR.get())));
 }
 
-namespace {
-// Drops the oldest non-empty line of the history, with any empty lines
-// stored before it.
-void dropoldest(KeyState& k) {
-  LINEOFFSET.set(0);
-  Temp discarded(nextline(charscalar(cr), copyof(k.History.get())));
-  k.History.set(drop(LINEOFFSET.get(), k.History.get()));
+void emptyhistory(KeyState& k) {
+  k.History.set(charvec(""));
+  k.Hlen.set(iota(Temp(intscalar(0))));
+  k.Nhl.set(intscalar(0));
 }
 
-// The number of lines in the history: its CRs.
-int32_t historylines(const KeyState& k) {
-  return firstint(Temp(plusreduce(Temp(dyadic(rt::OpEqual, k.History.get(), Temp(charscalar(cr)))))));
+void newwalk(KeyState& k) {
+  k.Hpos.set(intscalar(length(k.Hlen.get())));
+  k.Draft.set(charvec(""));
+}
+
+namespace {
+// How many of the oldest stored lines go when a line of m bytes joins them:
+// enough to leave NhMax lines, and every one from which the bytes up to the
+// newest line, the new one included, run beyond Hbytes.
+int32_t droppedlines(const KeyState& k, int32_t m) {
+  const rt::Array& lengths = k.Hlen.get();
+  int32_t bylines = std::max(0, length(lengths) + 1 - num(k.NhMax));
+  Temp before(dyadic(rt::OpMinus, Temp(plusscan(lengths)), lengths));
+  Temp onward(dyadic(rt::OpMinus, Temp(plusreduce(lengths)), before));
+  Temp over(dyadic(rt::OpGreater, onward, Temp(intscalar(num(k.Hbytes) - m))));
+  return std::max(bylines, firstint(Temp(plusreduce(over))));
 }
 }  // namespace
 
+// The history is copied once: the oldest lines leave it in the same pass
+// that appends the new one.
 void store(KeyState& k) {
-  k.History.set(catenate(Temp(catenate(k.History.get(), k.Line.get())), Temp(charscalar(cr))));
+  int32_t m = length(k.Line.get());
+  if (m == 0) return;
+  Var Drop("Drop");
+  Drop.set(intscalar(droppedlines(k, m)));
+  Temp bytes(plusreduce(Temp(take(Drop.get(), k.Hlen.get()))));
+  k.History.set(dropcatenate(bytes, k.History.get(), k.Line.get()));
+  k.Hlen.set(dropcatenate(Drop.get(), k.Hlen.get(), Temp(intscalar(m))));
   k.Nhl.set(plus(k.Nhl.get(), 1));
-  if (num(k.Nhl) > num(k.NhMax)) dropoldest(k);
-  // A pasted CR is data in the line, so a line may hold CRs of its own and
-  // stand for several lines of the history: drop the oldest until no more
-  // than NhMax are left.
-  while (historylines(k) > num(k.NhMax)) dropoldest(k);
 }
 
 namespace {
-// One step of the history walk: `seek` (prevline or nextline) finds the line
-// beyond Hoffset; when the walk turns around, the line shown last is first
-// stepped over once more, so that the next line is not the same one.
-void walkhistory(KeyState& k, rt::Array (*seek)(rt::Array, rt::Array), bool turning, Move move) {
-  LINEOFFSET.set(num(k.Hoffset));
-  if (turning) Temp discarded(seek(charscalar(cr), copyof(k.History.get())));
-  Temp old(copyof(k.Line.get()));
-  k.Line.set(seek(charscalar(cr), copyof(k.History.get())));
-  k.Hoffset.set(copyof(LINEOFFSET.get()));
+// Stored line i (from 0, oldest first), cut out of History: the cost is its
+// length and i, not the history's size.
+rt::Array storedline(const KeyState& k, int32_t i) {
+  Temp at(plusreduce(Temp(take(Temp(intscalar(i)), k.Hlen.get()))));
+  Temp n(slice(Temp(intscalar(i)), Temp(intscalar(1)), k.Hlen.get()));
+  return slice(at, n, k.History.get());
+}
+
+// Shows the line at the walk's place Hpos in place of Line: the stored
+// line, an empty one past the oldest, or the draft past the newest. What
+// was in hand goes (a recalled line's edits with it).
+void showwalk(KeyState& k, Move move) {
+  int32_t i = num(k.Hpos);
+  Temp old(k.Line.take());
+  if (i < 0)
+    k.Line.set(charvec(""));
+  else if (i == length(k.Hlen.get()))
+    k.Line.set(copyof(k.Draft.get()));
+  else
+    k.Line.set(storedline(k, i));
   replaceline(k, old);
   setflag(k, move);
 }
 }  // namespace
 
-// Up turns around after a Down, unless Down has gone past the newest line.
+// Leaving the place past the newest line, the line in hand becomes the draft.
 void up(KeyState& k) {
-  walkhistory(k, prevline, flagis(k, Move::Down) && num(k.Hoffset) != length(k.History.get()) + 2, Move::Up);
+  int32_t i = num(k.Hpos);
+  if (i == length(k.Hlen.get())) k.Draft.set(copyof(k.Line.get()));
+  k.Hpos.set(intscalar(std::max(-1, i - 1)));
+  showwalk(k, Move::Up);
 }
 
-// Down turns around after an Up, unless Up has gone past the oldest line.
-void down(KeyState& k) { walkhistory(k, nextline, flagis(k, Move::Up) && num(k.Hoffset) != -2, Move::Down); }
+// At the place past the newest line there is nothing newer: nothing changes.
+void down(KeyState& k) {
+  int32_t i = num(k.Hpos);
+  if (i == length(k.Hlen.get())) return;
+  k.Hpos.set(intscalar(i + 1));
+  showwalk(k, Move::Down);
+}
 
 }  // namespace zelvo

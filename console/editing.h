@@ -23,8 +23,20 @@ void backspace(KeyState& k);  // the character left of the cursor
 void deletechar(KeyState& k); // the character under the cursor
 void left(KeyState& k);
 void right(KeyState& k);      // past the end the line grows by a blank
-void store(KeyState& k);      // Line into the history, oldest dropped past NhMax
-void up(KeyState& k);         // the older history line replaces Line
-void down(KeyState& k);       // the newer history line replaces Line
+
+// The history (console/keystate.h). Only Return changes the stored lines;
+// Up and Down walk them one line at a time, each costing the length of the
+// lines it swaps, not the history's size.
+void emptyhistory(KeyState& k);  // no line stored yet
+// A new line's walk: at the place past the newest line, the draft empty.
+void newwalk(KeyState& k);
+// Line, whole, as the newest stored line, unless it is empty; the oldest
+// lines go past NhMax lines or Hbytes bytes.
+void store(KeyState& k);
+// The next older line, or an empty line past the oldest; leaving the place
+// past the newest line, the line in hand is kept as the draft.
+void up(KeyState& k);
+// The next newer line, or the draft past the newest; nothing there.
+void down(KeyState& k);
 
 }  // namespace zelvo

@@ -102,7 +102,7 @@ bool complete(KeyState& k) {
 void newline(KeyState& k) {
   k.CurP.set(intscalar(0));
   k.Nl.set(intscalar(0));
-  k.Hoffset.set(intscalar(length(k.History.get())));
+  newwalk(k);
   k.Line.set(charvec(""));
   atprompt(k);
 }
@@ -151,8 +151,7 @@ LoopEnd keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(cons
   if (!readbatch(k)) return LoopEnd::NoWindow;
   k.Text.set(charvec(""));
   k.Lost.set(intscalar(0));
-  k.History.set(charvec(""));
-  k.Nhl.set(intscalar(0));
+  emptyhistory(k);
   setflag(k, Move::None);
   newline(k);
   for (;;) {

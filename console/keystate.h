@@ -30,14 +30,22 @@ struct KeyState {
   Var Nl{"Nl"};          // the length of Line, after every action
   Var CurP{"CurP"};      // the bytes of Line left of the cursor: 0 <= CurP <= Nl
   Var Tmp{"Tmp"};        // scratch: the tail of Line that an action redraws
-  Var History{"History"};  // the stored lines, oldest first, each followed by one CR
+  // The history: the stored lines, oldest first, each whole (pasted CRs
+  // included), run together in History, with their lengths in Hlen (none of
+  // them 0). It keeps at most NhMax lines and at most Hbytes bytes, except
+  // that the newest line always stays, however long.
+  Var History{"History"};
+  Var Hlen{"Hlen"};
   Var Nhl{"Nhl"};        // every line ever stored, those dropped since included: it never decreases
-  Var NhMax{"NhMax"};    // the most lines History keeps (100); a store beyond drops the oldest
-  // The offset (console/text.h) of the line that Up or Down showed last: the
-  // length of History at every new line, -2 once Up has reached the oldest
-  // line, the length of History + 2 once Down has gone past the newest (-1
-  // and 1 while History is empty).
-  Var Hoffset{"Hoffset"};
+  Var NhMax{"NhMax"};    // the most lines the history keeps (100)
+  Var Hbytes{"Hbytes"};  // the most bytes it keeps (16 MiB)
+  // The walk: the index (from 0, oldest first) of the stored line that Up
+  // or Down showed last; the number of stored lines at the place past the
+  // newest, where every new line starts; -1 past the oldest.
+  Var Hpos{"Hpos"};
+  // The line in hand when Up last left the place past the newest line;
+  // empty at every new line. Down brings it back there.
+  Var Draft{"Draft"};
   Var Flag{"Flag"};      // the last move in the history, a Move as a character
   Var Bs{"Bs"}, Delete{"Delete"}, Esc{"Esc"};  // the characters of the Backspace, Delete and Escape keys
   Var Lost{"Lost"};      // the lines that did not reach standard output whole

@@ -5,8 +5,8 @@
 // bytes, cut at places drawn from the input.
 // After every read of the first run the line and the history must be
 // consistent (0 <= CurP <= Nl, Nl the length of Line, at most 100 lines in
-// the history), and the window, modelled by a terminal emulator in UTF-8,
-// must show a stretch of the transcript's rows with the cursor at CurP, and
+// the history, none empty, their lengths adding up to its bytes), and the
+// window, modelled by a terminal emulator in UTF-8, must show a stretch of the transcript's rows with the cursor at CurP, and
 // its scrollback the rows before, in order. The two runs must hand
 // on the same lines and end with the same line in hand: what the operator
 // gets never depends on where the terminal cut its reads.
@@ -108,11 +108,16 @@ void check(const zelvo::KeyState& k) {
   if (curp < 0 || curp > nl) fail("CurP outside 0..Nl");
   if (line.shape[0] != nl) fail("Nl is not the length of Line");
   const rt::Array& history = k.History.get();
+  const rt::Array& lengths = k.Hlen.get();
   if (history.type != rt::Char || history.rank != 1) fail("History is not a character vector");
-  int32_t lines = 0;
-  for (int32_t i = 0; i < history.shape[0]; ++i) lines += rt::chars(history)[i] == '\r';
-  if (lines > 100) fail("more than 100 lines in the history");
-  if (history.shape[0] > 0 && rt::chars(history)[history.shape[0] - 1] != '\r') fail("History does not end in CR");
+  if (lengths.type != rt::Int || lengths.rank != 1) fail("Hlen is not an integer vector");
+  if (lengths.shape[0] > 100) fail("more than 100 lines in the history");
+  int64_t bytes = 0;
+  for (int32_t i = 0; i < lengths.shape[0]; ++i) {
+    if (rt::ints(lengths)[i] <= 0) fail("an empty line in the history");
+    bytes += rt::ints(lengths)[i];
+  }
+  if (bytes != history.shape[0]) fail("Hlen does not add up to History");
 }
 
 // What an operator ends up with: the lines handed on, and the line in hand.

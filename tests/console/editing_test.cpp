@@ -4,12 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "console/arrays.h"
-#include "console/globals.h"
 #include "console/screen.h"
 #include "console/terminal.h"
 #include "tests/support/pty.h"
@@ -41,9 +39,7 @@ struct Editor {
     pty.open();
     k.XTtty.set(intscalar(pty.slave()));
     setconstants(k);
-    LINEOFFSET.create();
-    k.History.set(charvec(""));
-    k.Nhl.set(intscalar(0));
+    emptyhistory(k);
     setflag(k, Move::None);
     line("", 0);
     atprompt(k);
@@ -53,7 +49,7 @@ struct Editor {
     k.Line.set(charvec(text.c_str()));
     k.Nl.set(intscalar(static_cast<int32_t>(text.size())));
     k.CurP.set(intscalar(cursor));
-    k.Hoffset.set(intscalar(length(k.History.get())));
+    newwalk(k);
   }
   // Runs an action and gives what it wrote on the terminal.
   std::string run(void (*action)(KeyState&)) {
@@ -68,8 +64,14 @@ struct Editor {
   std::string Line() const { return str(k.Line.get()); }
   int32_t CurP() const { return firstint(k.CurP.get()); }
   int32_t Nl() const { return firstint(k.Nl.get()); }
-  int32_t Hoffset() const { return firstint(k.Hoffset.get()); }
-  std::string History() const { return str(k.History.get()); }
+  // The stored lines, oldest first.
+  std::vector<std::string> History() const {
+    std::vector<std::string> lines;
+    std::string all = str(k.History.get());
+    for (int32_t i = 0, at = 0; i < length(k.Hlen.get()); at += rt::ints(k.Hlen.get())[i++])
+      lines.push_back(all.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(rt::ints(k.Hlen.get())[i])));
+    return lines;
+  }
   // Stores lines as completed lines do.
   void storeall(const std::vector<std::string>& lines) {
     for (const auto& l : lines) {
@@ -122,84 +124,93 @@ TEST(Editing, EdgesOfTheLineAreSilent) {
   EXPECT_EQ(e.Nl(), 4);
 }
 
-// Walks the history a, bb, ccc with the keys (U up, D down): the lines shown
-// and Hoffset after each.
-void walkcase(const std::string& keys, const std::vector<std::string>& shown,
-              const std::vector<int32_t>& offsets) {
-  Editor e;
-  e.storeall({"a", "bb", "ccc"});
-  ASSERT_EQ(e.History(), "a\rbb\rccc\r");
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    int32_t old = e.Nl();
-    std::string wrote = e.run(keys[i] == 'U' ? up : down);
-    std::string want = term::rowstart + prompt + std::string(static_cast<std::size_t>(old), ' ');
-    want += term::rowstart + prompt + shown[i];
-    EXPECT_EQ(wrote, want) << keys << " key " << i;
-    EXPECT_EQ(e.Line(), shown[i]) << keys << " key " << i;
-    EXPECT_EQ(e.Hoffset(), offsets[i]) << keys << " key " << i;
-    EXPECT_EQ(e.CurP(), e.Nl());
-  }
+// The line as the window shows it: a pasted CR as ^M.
+std::string shownas(const std::string& line) {
+  std::string out;
+  for (char c : line) out += c == '\r' ? std::string("^M") : std::string(1, c);
+  return out;
 }
 
+// Keys on a history: U Up, D Down, a small letter typed. After each Up or
+// Down, the line in hand, shown in place of the one before.
 TEST(Editing, HistoryWalk) {
-  walkcase("UUUUU", {"ccc", "bb", "a", "", ""}, {4, 0, -2, -2, -2});
-  walkcase("D", {""}, {11});
-  walkcase("UD", {"ccc", ""}, {4, 11});
-  walkcase("UUDDD", {"ccc", "bb", "bb", "ccc", ""}, {4, 0, 6, 10, 11});
-  walkcase("UUUDDD", {"ccc", "bb", "a", "a", "a", "bb"}, {4, 0, -2, 0, 2, 6});
-  walkcase("DUU", {"", "ccc", "bb"}, {11, 6, 0});
-}
-
-TEST(Editing, HistoryWalkEdgeCases) {
-  Editor empty;
-  EXPECT_EQ(empty.run(up), term::rowstart + prompt + term::rowstart + prompt);
-  EXPECT_EQ(empty.Hoffset(), -1);
-  empty.run(down);
-  EXPECT_EQ(empty.Hoffset(), 1);
-  EXPECT_EQ(empty.Line(), "");
-
-  Editor gaps;  // stored empty lines are skipped
-  gaps.storeall({"x", "", "y"});
-  gaps.run(up);
-  EXPECT_EQ(gaps.Line(), "y");
-  gaps.run(up);
-  EXPECT_EQ(gaps.Line(), "x");
-  gaps.run(up);
-  EXPECT_EQ(gaps.Line(), "");
-}
-
-// Counts the lines of a history text (each ends in CR).
-std::size_t lines(const std::string& h) { return static_cast<std::size_t>(std::count(h.begin(), h.end(), '\r')); }
-
-TEST(Editing, HistoryKeepsTheLatestHundredLines) {
+  using Lines = std::vector<std::string>;
+  const Lines abc{"a", "bb", "ccc"}, cmds{"cat", "pwd", "date"}, words{"one", "two", "three"};
+  struct Case { Lines history; std::string keys; Lines shown; } cases[] = {
+      {abc, "UUD", {"ccc", "bb", "ccc"}},
+      {abc, "UUUUUDDDD", {"ccc", "bb", "a", "", "", "a", "bb", "ccc", ""}},
+      {cmds, "UUD", {"date", "pwd", "date"}},
+      {cmds, "UUUDUD", {"date", "pwd", "cat", "pwd", "cat", "pwd"}},
+      {words, "UUD", {"three", "two", "three"}},
+      {words, "UUUD", {"three", "two", "one", "two"}},
+      {words, "UUUUUD", {"three", "two", "one", "", "", "one"}},
+      {{"make\rmake install", "ls"}, "UUD", {"ls", "make\rmake install", "ls"}},
+      // The draft comes back past the newest line; a recalled line's edits go.
+      {abc, "xyUD", {"ccc", "xy"}},
+      {abc, "UzUD", {"ccc", "bb", "ccc"}},
+      {abc, "zUzDU", {"ccc", "z", "ccc"}},
+      {{}, "xUDU", {"", "x", ""}},
+  };
+  for (const Case& c : cases) {
+    Editor e;
+    e.storeall(c.history);
+    std::size_t n = 0;
+    for (char key : c.keys) {
+      if (key != 'U' && key != 'D') {
+        e.typed(std::string(1, key));
+        continue;
+      }
+      std::string old = shownas(e.Line());
+      std::string wrote = e.run(key == 'U' ? up : down);
+      std::string want = shownas(c.shown[n]);
+      std::string trace = c.keys + " key " + std::to_string(n);
+      EXPECT_EQ(e.Line(), c.shown[n++]) << trace;
+      EXPECT_EQ(wrote, term::rowstart + prompt + std::string(old.size(), ' ') + term::rowstart + prompt + want) << trace;
+      EXPECT_EQ(e.CurP(), e.Nl()) << trace;
+    }
+  }
+  // Down at the draft's place, at a fresh prompt say, changes nothing.
   Editor e;
-  std::vector<std::string> many;
-  for (int i = 1; i <= 105; ++i) many.push_back(std::string("line").append(std::to_string(i)));
-  e.storeall(many);
-  EXPECT_EQ(lines(e.History()), 100u);
-  EXPECT_EQ(e.History().substr(0, 7), "line6\rl");
-  EXPECT_EQ(firstint(e.k.Nhl.get()), 105);
+  e.storeall(abc);
+  e.typed("ab");
+  e.run(left);
+  EXPECT_EQ(e.run(down), "");
+  EXPECT_EQ(e.Line(), "ab");
+  EXPECT_EQ(e.CurP(), 1);
+}
 
-  Editor f;  // an empty first line goes with the next on the first drop
-  std::vector<std::string> first{""};
-  for (int i = 1; i <= 104; ++i) first.push_back(std::string(1, 'l').append(std::to_string(i)));
-  f.storeall(first);
-  EXPECT_EQ(lines(f.History()), 99u);
-  EXPECT_EQ(f.History().substr(0, 3), "l6\r");
-
-  Editor g;  // 101 empty lines leave nothing, and every later line goes at once
-  g.storeall(std::vector<std::string>(101, ""));
-  EXPECT_EQ(g.History(), "");
-  g.storeall({"z"});
-  EXPECT_EQ(g.History(), "");
-
-  Editor h;  // a line holding a CR of its own counts as two lines
-  h.storeall(std::vector<std::string>(60, "a\rb"));
-  EXPECT_EQ(lines(h.History()), 100u);
-  EXPECT_EQ(h.History().substr(0, 4), "a\rb\r");
-  h.storeall({"c"});
-  EXPECT_EQ(lines(h.History()), 100u);
-  EXPECT_EQ(h.History().substr(0, 4), "b\ra\r");
+// What Return leaves in the history: every line but an empty one, whole;
+// the latest 100; and no more than 16 MiB unless the newest line alone is
+// longer.
+TEST(Editing, HistoryKeepsTheLatestLines) {
+  auto numbered = [](int from, int to) {
+    std::vector<std::string> v;
+    for (int i = from; i <= to; ++i) v.push_back("line" + std::to_string(i));
+    return v;
+  };
+  const std::string mib(1 << 20, 'm');
+  std::string huge, short1(1, 's');
+  for (int i = 0; i < 16; ++i) huge += mib;
+  struct Case { std::vector<std::string> stored, kept; } cases[] = {
+      {numbered(1, 100), numbered(1, 100)},
+      {numbered(1, 101), numbered(2, 101)},
+      {numbered(1, 105), numbered(6, 105)},
+      {{"", "  ", "x", "x", "", "a\rb"}, {"  ", "x", "x", "a\rb"}},
+      {{short1, huge.substr(1)}, {short1, huge.substr(1)}},
+      {{short1, huge}, {huge}},
+  };
+  for (const Case& c : cases) {
+    Editor e;
+    e.storeall(c.stored);
+    EXPECT_TRUE(e.History() == c.kept) << c.stored.size() << " stored, " << e.History().size() << " kept";
+  }
+  // 100 empty Returns change nothing: the next line is there for Up.
+  Editor e;
+  e.storeall(std::vector<std::string>(100, ""));
+  e.storeall({"abc"});
+  e.run(up);
+  EXPECT_EQ(e.Line(), "abc");
+  EXPECT_EQ(firstint(e.k.Nhl.get()), 1);
 }
 
 }  // namespace
