@@ -12,8 +12,6 @@
 namespace zelvo {
 
 namespace {
-const char cr = '\r';
-
 // a + b, and a - b floored at 0 (0 max a - b): the counter updates of the
 // actions.
 rt::Array plus(const rt::Array& a, int32_t b) { return dyadic(rt::OpPlus, a, Temp(intscalar(b))); }

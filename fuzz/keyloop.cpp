@@ -40,9 +40,11 @@
 
 #include "console/arrays.h"
 #include "console/chars.h"
+#include "console/editing.h"
 #include "console/globals.h"
 #include "console/keyloop.h"
 #include "console/keystate.h"
+#include "console/screen.h"
 #include "fuzz/support.h"
 #include "tests/support/keyscreen.h"
 
@@ -160,6 +162,80 @@ std::string joined(const std::vector<std::string>& lines) {
   return out;
 }
 
+// The history walk against a plain model: the stored lines as a list of
+// strings, the walk's place as an index into it (-1 past the oldest, the
+// list's size past the newest) and the draft. Each input byte is one action
+// on the loop's variables (the window is /dev/null): Up, Down, Return, or a
+// byte typed or a Backspace at the end of the line in hand.
+struct WalkModel {
+  std::vector<std::string> lines;
+  int pos = 0;
+  std::string draft, line;
+
+  void up() {
+    if (pos == static_cast<int>(lines.size())) draft = line;
+    pos = std::max(-1, pos - 1);
+    line = pos < 0 ? "" : lines[static_cast<size_t>(pos)];
+  }
+  void down() {
+    if (pos == static_cast<int>(lines.size())) return;
+    ++pos;
+    line = pos == static_cast<int>(lines.size()) ? draft : lines[static_cast<size_t>(pos)];
+  }
+  void enter() {
+    if (!line.empty()) lines.push_back(line);
+    if (lines.size() > 100) lines.erase(lines.begin());
+    pos = static_cast<int>(lines.size());
+    draft = line = "";
+  }
+};
+
+void walkagrees(const uint8_t* data, size_t size) {
+  void (*exit)(int) = rt::errorexit;
+  rt::errorexit = stopped;
+  zelvo::KeyState k(zelvo::charvec("zelvo: "), zelvo::intscalar(devnull));
+  zelvo::setconstants(k);
+  zelvo::emptyhistory(k);
+  WalkModel model;
+  auto newline = [&] {
+    zelvo::newwalk(k);
+    k.Line.set(zelvo::charvec(""));
+    k.Nl.set(zelvo::intscalar(0));
+    k.CurP.set(zelvo::intscalar(0));
+    zelvo::atprompt(k);
+  };
+  newline();
+  for (size_t i = 0; i < size; ++i) {
+    uint8_t b = data[i];
+    switch (b % 8) {
+      case 0: case 1: zelvo::up(k); model.up(); break;
+      case 2: case 3: zelvo::down(k); model.down(); break;
+      case 4:
+        zelvo::store(k);
+        newline();
+        model.enter();
+        break;
+      case 7:
+        zelvo::backspace(k);
+        if (!model.line.empty()) model.line.pop_back();
+        break;
+      default: {
+        std::string typed(1, "ab \rxyz."[b / 8 % 8]);
+        zelvo::insert(k, zelvo::Temp(zelvo::charvec(typed)));
+        model.line += typed;
+      }
+    }
+    std::string shown(zelvo::textof(k.Line.get()));
+    if (shown != model.line) fail("the walk shows [" + shown + "], the model [" + model.line + "]");
+  }
+  std::string stored;
+  for (const std::string& l : model.lines) stored += l;
+  int32_t count = zelvo::length(k.Hlen.get());
+  if (zelvo::textof(k.History.get()) != stored || count != static_cast<int32_t>(model.lines.size()))
+    fail("the history differs from the model's");
+  rt::errorexit = exit;
+}
+
 }  // namespace
 
 extern "C" int nanosleep(const timespec*, timespec*) { return 0; }
@@ -181,6 +257,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
+  walkagrees(data, size);
   int width = widths[data[0] % std::size(widths)];
   int height = heights[data[0] / std::size(widths) % std::size(heights)];
   std::vector<std::string> input = pieces(data + 1, size - 1);
