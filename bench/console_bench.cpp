@@ -2,7 +2,10 @@
 // pseudo-terminals of the console's window size at the same time: the
 // latency of a key's echo and of a finished line's delivery on standard
 // output, and the CPU time of waiting for a key.
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -16,6 +19,10 @@
 #include <vector>
 
 #include "bench/goals.h"
+#include "console/arrays.h"
+#include "console/editing.h"
+#include "console/keystate.h"
+#include "console/screen.h"
 #include "tests/support/keysession.h"
 #include "tests/support/record.h"
 
@@ -344,5 +351,107 @@ zelvobench::Adder added([] {
   latencygoals(apart, "keys 15 ms apart");
   addgoal({"idle 10 s: CPU", Test::Below, 1.0, "ms", counter(waiting, "z cpu ms"), counter(waiting, "b cpu ms")});
 });
+
+
+// The history, on the loop's variables in this process (typing histories
+// through a pseudo-terminal would take minutes), the window /dev/null. The
+// figures: Up on a long history against Up on a short one, a stored line
+// with pasted CRs against the same line without, and the peak resident
+// memory after 100 long lines against an empty history's.
+namespace history {
+
+// The loop's variables at a new line, the history empty.
+struct Loop {
+  Loop() : k(zelvo::charvec(prompt), zelvo::intscalar(open("/dev/null", O_WRONLY))) {
+    zelvo::setconstants(k);
+    zelvo::emptyhistory(k);
+    newline();
+  }
+  ~Loop() { close(zelvo::num(k.XTtty)); }
+  void newline() {
+    zelvo::newwalk(k);
+    k.Line.set(zelvo::charvec(""));
+    k.Nl.set(zelvo::intscalar(0));
+    k.CurP.set(zelvo::intscalar(0));
+    zelvo::atprompt(k);
+  }
+  // Stores the line `times` times, as Return does.
+  void store(const std::string& line, int times) {
+    for (int i = 0; i < times; ++i) {
+      k.Line.set(zelvo::charvec(line));
+      zelvo::store(k);
+    }
+    newline();
+  }
+  zelvo::KeyState k;
+};
+
+// Up at a new line, on a history of `lines` lines of 10 000 characters.
+template <int lines>
+void up(benchmark::State& state) {
+  Loop loop;
+  loop.store(std::string(10000, 'u'), lines);
+  for (auto _ : state) {
+    zelvo::up(loop.k);
+    loop.newline();
+  }
+}
+
+// A line of 100 000 bytes with 10 000 pasted CRs (or none) stored in an
+// empty history.
+template <bool crs>
+void store(benchmark::State& state) {
+  std::string line(100000, 'x');
+  for (std::size_t i = 9; crs && i < line.size(); i += 10) line[i] = '\r';
+  Loop loop;
+  for (auto _ : state) {
+    zelvo::emptyhistory(loop.k);
+    loop.store(line, 1);
+  }
+}
+
+constexpr int stores = 100, storebytes = 100000;
+constexpr double mib = 1 << 20;
+
+// The peak resident memory in MiB of a child that sets up the loop with a
+// line of storebytes in hand and stores it `times` times.
+double peak(int times) {
+  int fds[2];
+  if (pipe(fds) != 0) return NAN;
+  pid_t pid = fork();
+  if (pid == 0) {
+    Loop loop;
+    loop.store(std::string(storebytes, 'p'), times);
+    loop.k.Line.set(zelvo::charvec(std::string(storebytes, 'p')));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    double kib = static_cast<double>(usage.ru_maxrss);
+    put(fds[1], reinterpret_cast<const char*>(&kib), sizeof kib);
+    _exit(0);
+  }
+  close(fds[1]);
+  double kib = NAN;
+  if (pid < 0 || read(fds[0], &kib, sizeof kib) != static_cast<ssize_t>(sizeof kib)) kib = NAN;
+  close(fds[0]);
+  if (pid > 0) waitpid(pid, nullptr, 0);
+  return kib * 1024 / mib;
+}
+
+template <int times>
+void memory(benchmark::State& state) {
+  for (auto _ : state) state.counters["peak MiB"] = peak(times);
+}
+
+zelvobench::Adder added([] {
+  addgoal("history Up, 100 lines of 10 000 against 2", 1.5, up<100>, up<2>);
+  addgoal("history store, 100 KB with 10 000 CRs against none", 2.0, store<true>, store<false>);
+  const char *full = "history memory, 100 stores of 100 KB", *empty = "history memory, empty";
+  benchmark::RegisterBenchmark(full, memory<stores>)->Iterations(1);
+  benchmark::RegisterBenchmark(empty, memory<0>)->Iterations(1);
+  addgoal({"history peak RSS over an empty history's", Test::Excess, 2.0 * stores * storebytes / mib, "MiB",
+           counter(full, "peak MiB"), counter(empty, "peak MiB")});
+});
+
+}  // namespace history
 
 }  // namespace
