@@ -425,6 +425,27 @@ TEST_F(Window, QuickKeysAndPastesReachTheLineWhole) {
   EXPECT_EQ(zelvo_->out(), expected_) << "the paste sent something by itself";
   EXPECT_EQ(screen(), transcript(46, pasted));
   ASSERT_NO_FATAL_FAILURE(complete(pasted));
+  ASSERT_NO_FATAL_FAILURE(step("key", "Up", 3));  // recalled whole, its line breaks in it
+  ASSERT_NO_FATAL_FAILURE(complete(pasted));
+  quit();
+}
+
+// Up and Down step one line at a time, turning round at the oldest line;
+// past the newest, Down gives back the line that was in hand, a recalled
+// line's edit dropped.
+TEST_F(Window, HistoryWalksOneLineAtATime) {
+  for (std::string line : {"one", "two", "three"}) {
+    ASSERT_NO_FATAL_FAILURE(step("type", line, static_cast<long>(line.size())));
+    ASSERT_NO_FATAL_FAILURE(complete(line));
+  }
+  ASSERT_NO_FATAL_FAILURE(keys("Up", 3));  // three, two, one
+  ASSERT_NO_FATAL_FAILURE(keys("Down", 1));
+  ASSERT_NO_FATAL_FAILURE(complete("two"));
+  ASSERT_NO_FATAL_FAILURE(step("type", "dra", 3));
+  ASSERT_NO_FATAL_FAILURE(keys("Up", 1));
+  ASSERT_NO_FATAL_FAILURE(step("type", "X", 1));
+  ASSERT_NO_FATAL_FAILURE(keys("Down", 1));
+  ASSERT_NO_FATAL_FAILURE(complete("dra"));
   quit();
 }
 
