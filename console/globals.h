@@ -10,6 +10,6 @@ extern Named Prompt;       // "zelvo: ", the prompt
 extern Named XTcmd;        // the terminal-window command
 extern FixedInt V;         // verbosity switch for announce
 extern Named FdC;          // the terminal's descriptor
-extern FixedInt LINEOFFSET;  // line offset shared by keyloop, prevline, nextline
+extern FixedInt LINEOFFSET;  // the line offset that nextline and prevline read and move
 
 }  // namespace zelvo

@@ -2,9 +2,8 @@
 //
 // The offsets of nextline and prevline are not character positions: an
 // offset counts the characters of the text with one separator put in front
-// of it, and may be negative or lie beyond the end. The history walk of the
-// key loop depends on exactly this arithmetic, including the end values -2
-// and the text length plus 2.
+// of it, and may be negative or lie beyond the end. This arithmetic is kept
+// exactly, including the end values -2 and the text length plus 2.
 #include "console/text.h"
 
 #include <cstdint>
