@@ -116,6 +116,11 @@ TEST(Arrays, TakeDropAndReverse) {
   EXPECT_EQ(Result(reverse(M.get())).all(), (Ints{2, 3, 3, 2, 1, 6, 5, 4}));
   EXPECT_EQ(Result(reverse(M.get(), 0)).all(), (Ints{2, 3, 4, 5, 6, 1, 2, 3}));
   EXPECT_EQ(Result(take(Back.get(), Scalar.get())).all(), (Ints{1, 'q'}));
+  // A stretch cut out, and a drop joined to a catenation, each in one move.
+  EXPECT_EQ(Result(slice(Two.get(), Two.get(), Text.get())).text(), "cd");
+  EXPECT_EQ(Result(slice(Two.get(), Temp(intscalar(0)), Text.get())).text(), "");
+  EXPECT_EQ(Result(dropcatenate(Two.get(), Text.get(), Scalar.get())).text(), "cdeq");
+  EXPECT_EQ(Result(dropcatenate(Temp(intscalar(9)), Text.get(), Text.get())).text(), "abcde");
 }
 
 TEST(ArraysDeathTest, TakeBeyondTheAxisAndBadAxes) {
@@ -129,6 +134,10 @@ TEST(ArraysDeathTest, TakeBeyondTheAxisAndBadAxes) {
   EXPECT_RTERROR(reverse(M.get(), -1), "\\[reverse\\] axis error\n$");
   EXPECT_RTERROR(drop(Three.get(), M.get()),
                  "^\ncounts 3, rank 2\n" RTMSG("\\[drop\\] rank error") "$");
+  EXPECT_RTERROR(slice(Back.get(), Six.get(), Text.get()),
+                 "^\nfrom -6, count 6, length 5\n" RTMSG("\\[take\\] length error") "$");
+  EXPECT_RTERROR(slice(Six.get(), Temp(intscalar(0)), Text.get()), "^\nfrom 6, count 0, length 5\n");
+  EXPECT_RTERROR(dropcatenate(Back.get(), Text.get(), Text.get()), "\\[drop\\] domain error\n$");
 }
 
 TEST(Arrays, CompressScanReduceAndIota) {

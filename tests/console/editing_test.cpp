@@ -162,10 +162,10 @@ TEST(Editing, HistoryWalk) {
       }
       std::string old = shownas(e.Line());
       std::string wrote = e.run(key == 'U' ? up : down);
-      std::string want = shownas(c.shown[n]);
       std::string trace = c.keys + " key " + std::to_string(n);
+      std::string wiped = term::rowstart + prompt + std::string(old.size(), ' ');
+      EXPECT_EQ(wrote, wiped + term::rowstart + prompt + shownas(c.shown[n])) << trace;
       EXPECT_EQ(e.Line(), c.shown[n++]) << trace;
-      EXPECT_EQ(wrote, term::rowstart + prompt + std::string(old.size(), ' ') + term::rowstart + prompt + want) << trace;
       EXPECT_EQ(e.CurP(), e.Nl()) << trace;
     }
   }
