@@ -3,6 +3,7 @@
 #include "console/usage.h"
 
 int main(int argc, char** argv) {
-  int status = zelvo::options(argc, argv);
-  return status >= 0 ? status : zelvo::zelvomain(argc, argv);
+  zelvo::Options opts;
+  int status = zelvo::options(argc, argv, opts);
+  return status >= 0 ? status : zelvo::zelvomain(opts.argc(), opts.args.data(), opts.window);
 }

@@ -33,7 +33,7 @@ bool hungup(const rt::Array& tty) {
 }
 }  // namespace
 
-int zelvomain(int argc, char** argv) {
+int zelvomain(int argc, char** argv, const WindowSetup& window) {
   // The window runs in the same locale, so it sends and shows the locale's
   // characters (UTF-8 sequences in a UTF-8 locale).
   std::setlocale(LC_CTYPE, "");
@@ -42,7 +42,7 @@ int zelvomain(int argc, char** argv) {
   LINEOFFSET.create();
   V.set(0);
   Prompt.set(charvec("zelvo: "));
-  XTcmd.set(charvec("xterm -name \"Zelvo: Keyboard Commands\" -sb -geometry 46x7+740+518"));
+  XTcmd.set(charvec(xtermcommand(window).c_str()));
   FdC.set(startxt(charvec("stty raw -echo "), copyof(XTcmd.get())));
   announce(V.get(), announcement(startedtext));
   LoopEnd end = hungup(FdC.get()) ? LoopEnd::NoWindow : keyloop(copyof(Prompt.get()), copyof(FdC.get()));

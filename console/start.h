@@ -1,14 +1,16 @@
 // The console's entry point.
 #pragma once
 
+#include "console/window.h"
 #include "runtime/core/array.h"
 
 namespace zelvo {
 
-// Runs the whole program: creates the globals, opens the terminal window,
-// runs the key loop, releases the globals. Returns the exit status: 0, or 1
-// (with a line on standard error) when the window never came up.
-int zelvomain(int argc, char** argv);
+// Runs the whole program: keeps the arguments for the runtime, creates the
+// globals, opens the terminal window as `window` says, runs the key loop,
+// releases the globals. Returns the exit status: 0, or 1 (with a line on
+// standard error) when the window never came up.
+int zelvomain(int argc, char** argv, const WindowSetup& window = WindowSetup());
 
 // The tails of the start and stop announcements.
 extern const char* const startedtext;

@@ -6,6 +6,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh bench
-cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DZELVO_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/bench -j "$(nproc)" --target zelvo_bench
+source scripts/build.sh
+build bench
 build/bench/bench/zelvo_bench "$@"

@@ -1,19 +1,22 @@
-# Sourced by scripts/test.sh and scripts/soak.sh, from the project's folder:
-# the two builds that the tests and the soak run use.
+# Sourced by scripts/test.sh, scripts/soak.sh, scripts/fuzz.sh and
+# scripts/bench.sh, from the project's folder: the builds they use.
 #
-# build NAME [TARGET...]: configures build/NAME, with warnings as errors, as
-#   release   an optimised build, or
-#   sanitize  an AddressSanitizer and UndefinedBehaviorSanitizer build,
-# and builds the targets named (all of them when none is).
+# build NAME [TARGET...]: configures build/NAME with the configure preset
+# of that name (CMakePresets.json), one of
+#   release   an optimised build with the tests, warnings as errors,
+#   sanitize  an AddressSanitizer and UndefinedBehaviorSanitizer build with
+#             the tests, warnings as errors,
+#   fuzz      the libFuzzer targets, built with clang,
+#   bench     the benchmarks, optimised,
+# and builds the targets named, or else those of its build preset (all of
+# them for release and sanitize).
 build() {
   local name=$1
   shift
-  local options=()
   case $name in
-    release) options=(-DCMAKE_BUILD_TYPE=Release) ;;
-    sanitize) options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_SANITIZE=ON) ;;
+    release | sanitize | fuzz | bench) ;;
     *) echo "build: no build named $name" >&2; return 1 ;;
   esac
-  cmake -S . -B "build/$name" -DZELVO_WERROR=ON "${options[@]}" >/dev/null
-  cmake --build "build/$name" -j "$(nproc)" ${1:+--target "$@"}
+  cmake --preset "$name" >/dev/null
+  cmake --build --preset "$name" -j "$(nproc)" ${1:+--target "$@"}
 }

@@ -16,18 +16,37 @@ case "${1:-}" in
   # The Debian package: cpack asks file and dpkg-shlibdeps for the
   # libraries the program needs.
   package) packages+=(dpkg-dev file) ;;
-  fuzz) packages+=(clang libclang-rt-14-dev libvterm-dev) ;;
+  # clang, and then (below) the compiler runtime of its version, which
+  # holds libFuzzer and the sanitizers.
+  fuzz) packages+=(clang libvterm-dev) ;;
   bench) packages+=(libbenchmark-dev) ;;
 esac
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-echo "installing: ${missing[*]}"
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+updated=no
+
+# install PACKAGE...: installs those of the packages that are missing.
+install() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "installing: ${missing[*]}"
+  if [ "$updated" = no ]; then
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    updated=yes
+  fi
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+}
+
+install "${packages[@]}"
+if [ "${1:-}" = fuzz ]; then
+  # The runtime is libclang-rt-N-dev for clang N (before clang 14 it came
+  # with libclang-common-N-dev).
+  major=$(clang -dumpversion | cut -d. -f1)
+  runtime=libclang-rt-$major-dev
+  apt-cache show "$runtime" >/dev/null 2>&1 || runtime=libclang-common-$major-dev
+  install "$runtime"
+fi

@@ -9,9 +9,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 bash scripts/deps.sh fuzz
 
-cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
-  -DCMAKE_CXX_COMPILER=clang++ -DZELVO_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/fuzz -j "$(nproc)" --target fuzz
+source scripts/build.sh
+build fuzz
 
 mkdir -p build/fuzz/artifacts
 scratch=$(mktemp -d)

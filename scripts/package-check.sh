@@ -7,8 +7,9 @@
 #  - the manual page passes mandoc's lint without a message;
 #  - `cmake --install --prefix` puts bin/zelvo and share/man/man1/zelvo.1
 #    under the prefix; that program and the one unpacked from the package
-#    answer --version (with the package's version) and --help on standard
-#    output, status 0, nothing on standard error, and open no window;
+#    answer --version (with the package's version), --help and -h (the
+#    usage) on standard output, status 0, nothing on standard error, and
+#    open no window;
 #  - `bash scripts/run.sh` writes on standard output nothing but the lines
 #    typed in the window (the stand-in types one line and "quit").
 # Exit status 0 when every check passes.
@@ -70,10 +71,12 @@ failed=0
 for program in "$scratch/prefix/bin/zelvo" "$scratch/deb/usr/bin/zelvo"; do
   ask "$program" --version || fail "$program --version: exit status $?"
   [ "$(cat "$scratch/out")" = "zelvo $version" ] || fail "$program --version says \"$(cat "$scratch/out")\", not \"zelvo $version\""
-  ask "$program" --help || fail "$program --help: exit status $?"
-  grep -q '^Usage: zelvo' "$scratch/out" || fail "$program --help gives no usage"
+  for option in --help -h; do
+    ask "$program" "$option" || fail "$program $option: exit status $?"
+    grep -q '^Usage: zelvo' "$scratch/out" || fail "$program $option gives no usage"
+  done
 done
-[ "$failed" -ne 0 ] || echo "zelvo $version: --version and --help answered by the installed and the packaged program"
+[ "$failed" -ne 0 ] || echo "zelvo $version: --version, --help and -h answered by the installed and the packaged program"
 failed=$((before | failed))
 
 echo "== scripts/run.sh, standard output"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Zelvo in Release and makes its Debian
 # package with CPack; prints the package's path on standard output (all
-# else goes to standard error). Install it with
-#   sudo apt-get install ./build/package/zelvo_<version>_amd64.deb
+# else goes to standard error). Install it, as root, with
+#   apt-get install ./build/package/zelvo_*.deb
+# or, as a user with sudo, with "sudo apt-get install" and the same path.
 #
 # The build folder is build/package, or ZELVO_BUILD_DIR. A folder that is
 # already configured keeps its settings and is only brought up to date.

@@ -55,7 +55,7 @@ zelvotest::ChildResult withstandin(const zelvotest::TempDir& dir, const std::fun
 
 // The window's keys come in, the line goes out, "quit" ends it with status
 // 0, and nothing else reaches either stream (the announcements are off).
-TEST(Start, WholeProgramWithAStandInWindow) {
+TEST(StartProgram, WholeProgramWithAStandInWindow) {
   zelvotest::TempDir dir;
   zelvotest::ChildResult r = withstandin(dir);
   EXPECT_EQ(r.status, 0);
@@ -66,7 +66,7 @@ TEST(Start, WholeProgramWithAStandInWindow) {
 
 // A line that cannot reach standard output (a full disk, a closed stream):
 // a notice row in the window, the run goes on, and it ends with status 1.
-TEST(Start, LinesNotDeliveredAreShownAndFailTheRun) {
+TEST(StartProgram, LinesNotDeliveredAreShownAndFailTheRun) {
   struct Case {
     const char* output;  // what standard output is: a file to open, or "" for closed
     const char* why;

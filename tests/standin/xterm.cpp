@@ -7,7 +7,8 @@
 // per line (escapes \r \n \t \e \\ \xHH), each only after the program has
 // read the one before, and then ends, as a closed window does. It appends
 // all that the program shows to the file named by ZELVO_STANDIN_SCREEN, and
-// writes its process id to the file named by ZELVO_STANDIN_PIDFILE. With
+// writes its process id to the file named by ZELVO_STANDIN_PIDFILE and its
+// arguments, one a line, to the file named by ZELVO_STANDIN_ARGS. With
 // ZELVO_STANDIN_NODISPLAY set it fails at once, as without a display: a
 // message on standard error, status 1, nothing sent.
 // Started as "xterm --expect N", it writes what the program hands on for N
@@ -133,6 +134,10 @@ int main(int argc, char** argv) {
   std::string option;
   for (int i = 1; i < argc; ++i)
     if (std::strncmp(argv[i], "-S", 2) == 0) option = argv[i] + 2;
+  if (const char* argsfile = std::getenv("ZELVO_STANDIN_ARGS")) {
+    std::ofstream record(argsfile);
+    for (int i = 1; i < argc; ++i) record << argv[i] << "\n";
+  }
   std::size_t slash = option.rfind('/');
   if (option.empty() || slash == std::string::npos) return 2;  // only the Unix98 form
   if (std::getenv("ZELVO_STANDIN_NODISPLAY")) {

@@ -26,7 +26,7 @@ ProgramRun::ProgramRun(const Env& env, const std::vector<std::string>& command, 
     return;
   }
   std::string path = std::string(ZELVO_STANDIN_DIR) + ":" + std::getenv("PATH");
-  std::string file = command.empty() ? ZELVO_BINARY_DIR "/zelvo" : command[0];
+  std::string file = command.empty() || command[0] == "zelvo" ? ZELVO_BINARY_DIR "/zelvo" : command[0];
   std::vector<std::string> words = command.empty() ? std::vector<std::string>{"zelvo"} : command;
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
