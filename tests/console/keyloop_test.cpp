@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -41,9 +42,9 @@ TEST(KeyLoop, CompletedLinesReachStandardOutput) {
 }
 
 // Keys typed in one read act one after another, and what the operator ends
-// up with never depends on where the terminal cut its reads: each case is
-// typed in one write, then Return; the cut cases once more in two writes,
-// cut after each of their bytes. In UTF-8 the C1 controls are control
+// up with never depends on where the terminal cut reads that come without a
+// pause: each case is typed in one write, then Return; the cut cases once
+// more in two writes, cut after each of their bytes. In UTF-8 the C1 controls are control
 // characters too; in a single-byte locale 0x80 to 0x9F are bytes like others.
 TEST(KeyLoop, EveryKeyActsInTurnWhereverTheReadsAreCut) {
   struct Case {
@@ -104,13 +105,63 @@ TEST(KeyLoop, SingleKeysRefusedRingTheBellOnStandardErrorOnly) {
     EXPECT_EQ(s.key(key), "") << key;
     EXPECT_EQ(s.err(500), std::string(1, term::bell)) << key;
   }
-  // ESC "[" "A" over three reads acts as one Up key (the history is empty).
-  EXPECT_EQ(s.key("\033"), "");
-  EXPECT_EQ(s.key("["), "");
+  // ESC "[" "A" over three reads without a pause acts as one Up key (the
+  // history is empty).
+  s.type("\033");
+  s.type("[");
   EXPECT_EQ(s.key("A"), term::rowstart + prompt + "  " + term::rowstart + prompt);
+  // A pause (key waits 150 ms) ends a sequence cut short: one refused key at
+  // once, and what is typed after it acts as usual. Three Escapes, three bells.
+  for (std::string key : {"\033", "\033[1;", "\033[20"}) {
+    EXPECT_EQ(s.key(key), "") << key;
+    EXPECT_EQ(s.err(), std::string(1, term::bell)) << key;
+  }
+  EXPECT_EQ(s.key("[A"), "[A" + save + restore);
+  for (int i = 0; i < 3; ++i) s.key("\033");
+  EXPECT_EQ(s.err(), std::string(3, term::bell));
+  // Within a paste no pause counts, however long: the CR is data.
+  for (std::string part : {"\033[200~a", "\r", "b\033"}) EXPECT_EQ(s.key(part), "") << part;
+  EXPECT_EQ(s.key("[201~"), "a^Mb" + save + restore);
   s.key("\r");
-  EXPECT_EQ(s.out(1000), "      0\n");
+  EXPECT_EQ(s.out(1000), "[Aa\rb      5\n");
+  EXPECT_EQ(s.err(), "");
   EXPECT_EQ(s.finish(), 0);
+}
+
+// The window's id (hexadecimal digits and LF or CR LF) comes first and is
+// dropped, the keys after it kept, also when a read cuts the id; any other
+// greeting is dropped whole (as start() sends by default).
+TEST(KeyLoop, OnlyTheWindowsIdIsDropped) {
+  struct Case { std::vector<std::string> reads; const char* sent; } cases[] = {
+      {{"4194316\nab"}, "ab"}, {{"1a2B\r\nab"}, "ab"}, {{"1f", "0\r", "\nxy"}, "xy"},
+      {{"12 ab"}, ""}, {{"\nab"}, ""}, {{"12345678901234567\nab"}, ""},
+  };
+  for (const Case& c : cases) {
+    KeySession s;
+    s.start(c.reads[0]);
+    for (std::size_t i = 1; i < c.reads.size(); ++i) s.type(c.reads[i]);
+    s.key("\r");
+    EXPECT_EQ(s.out(1000), zelvotest::record(c.sent)) << c.reads[0];
+    EXPECT_EQ(s.finish(), 0);
+  }
+}
+
+// While it waits for keys the loop watches standard output: once its reader
+// has gone, it ends as a write would end it, by SIGPIPE, or, with SIGPIPE
+// ignored, with status 1 and a word why.
+TEST(KeyLoop, AReaderThatHasGoneEndsTheLoop) {
+  for (auto pipe : {SIG_DFL, SIG_IGN}) {
+    std::signal(SIGPIPE, pipe);  // the loop's child takes it along
+    KeySession s;
+    s.start();
+    s.key("ls");
+    EXPECT_TRUE(s.running(50));
+    s.closeout();
+    EXPECT_FALSE(s.running(1000));
+    EXPECT_EQ(s.finish(), pipe == SIG_IGN ? 1 : 128 + SIGPIPE);
+    EXPECT_EQ(s.err(), pipe == SIG_IGN ? "zelvo: the reader has gone\n" : "");
+  }
+  std::signal(SIGPIPE, SIG_DFL);
 }
 
 TEST(KeyLoop, ClosingWords) {
