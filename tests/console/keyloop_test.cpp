@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "console/keys.h"
+#include "console/keystate.h"
 #include "console/terminal.h"
 #include "tests/support/keysession.h"
 #include "tests/support/record.h"
@@ -92,6 +94,14 @@ TEST(KeyLoop, EveryKeyActsInTurnWhereverTheReadsAreCut) {
       for (std::size_t cut = 1; cut < typed.size(); ++cut)
         EXPECT_EQ(result(s, {typed.substr(0, cut), typed.substr(cut)}), whole) << typed << " cut at " << cut;
     }
+    // A paste, cut into reads of every size, goes in whole.
+    const std::string data = "a\rb\033[A\tc\033[201\xC3\xA9";
+    const std::string paste = "\033[200~" + data + "\033[201~";
+    for (std::size_t size = 1; locale[1] != '.' && size <= paste.size(); ++size) {
+      std::vector<std::string> reads;
+      for (std::size_t at = 0; at < paste.size(); at += size) reads.push_back(paste.substr(at, size));
+      EXPECT_EQ(result(s, reads), std::make_pair(data, std::size_t{0})) << "reads of " << size;
+    }
     EXPECT_EQ(s.finish(), 0);
   }
   std::setlocale(LC_CTYPE, "C");
@@ -162,6 +172,41 @@ TEST(KeyLoop, AReaderThatHasGoneEndsTheLoop) {
     EXPECT_EQ(s.err(), pipe == SIG_IGN ? "zelvo: the reader has gone\n" : "");
   }
   std::signal(SIGPIPE, SIG_DFL);
+}
+
+// A line holds at most maxline bytes: a paste that would take it further is
+// refused whole, and the line stays as it was.
+TEST(KeyLoop, APastePastTheLineCeilingIsRefusedWhole) {
+  // Where the line has room for n bytes, a paste of n goes in and one of
+  // n + 1 does not, however the reads cut it.
+  for (int64_t room : {0, 3, 40}) {
+    for (int64_t more : {0, 1}) {
+      std::string paste(static_cast<std::size_t>(room + more), 'x');
+      paste += "\033[201~z";
+      for (std::size_t size = 1; size <= paste.size(); ++size) {
+        PasteRead read(paste.substr(0, size), room);
+        std::size_t at = size;
+        for (; !read.ended(); at += size) read.bytes() += paste.substr(at, size);
+        EXPECT_EQ(read.fits(), more == 0) << room << "+" << more << " in reads of " << size;
+        EXPECT_EQ(read.rest(), paste.substr(paste.size() - 1, at - (paste.size() - 1)));
+        if (read.fits()) {
+          EXPECT_EQ(read.data().size(), static_cast<std::size_t>(room));
+        }
+      }
+    }
+  }
+  // In the loop: a notice row, the prompt and the line again with the
+  // cursor where it was; one bell.
+  KeySession s;
+  s.start();
+  s.key("ab\033[D");
+  std::string refused = "zelvo: paste refused: the line would pass 9999999 bytes";
+  EXPECT_EQ(s.key("\033[200~" + std::string(maxline - 1, 'x') + "\033[201~"),
+            term::newrow + refused + term::newrow + prompt + "a" + save + "b" + restore);
+  EXPECT_EQ(s.err(1000), std::string(1, term::bell));
+  s.key("\r");
+  EXPECT_EQ(s.out(1000), zelvotest::record("ab"));
+  EXPECT_EQ(s.finish(), 0);
 }
 
 TEST(KeyLoop, ClosingWords) {
