@@ -32,7 +32,7 @@ void showchecked(KeyState& k, const rt::Array& text) {
 
 // One read of the terminal, appended to Text; false when it delivered nothing.
 bool readbatch(KeyState& k) {
-  Temp batch(readfrom(k.XTtty.get()));
+  Temp batch(keysfrom(k.XTtty.get()));
   if (rt::elemcount(batch.get().rank, batch.get().shape) == 0) return false;
   k.Text.set(catenate(k.Text.get(), batch));
   return true;
@@ -61,9 +61,12 @@ Waited waitkeys(KeyState& k) {
   }
 }
 
-// A wait for keys, then one read of the terminal (the runtime's, with its
-// pause and its 80 bytes at most) appended to Text.
+// A pause of 10 ms, so that keys typed together arrive together; a wait
+// for keys; then one read of at most 80 bytes, appended to Text. The pause
+// comes before the wait, so a key that finds the loop waiting is read at
+// once.
 Read readkeys(KeyState& k) {
+  pause(1);
   if (waitkeys(k) == Waited::ReaderGone) return Read::ReaderGone;
   return readbatch(k) ? Read::Keys : Read::EndOfInput;
 }

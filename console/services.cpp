@@ -33,6 +33,7 @@ rt::Array readfrom(const rt::Array& file) { return filled(rt::read, file); }
 
 Waited waitinput(const rt::Array& tty, int timeoutms) {
   pollfd watched[2] = {{firstint(tty), POLLIN, 0}, {1, 0, 0}};
+  if (watched[0].fd < 0) return Waited::Ready;  // poll passes over it; the read tells
   nfds_t n = 2;
   for (;;) {
     int got = rt::syspoll(watched, n, timeoutms);
@@ -42,6 +43,15 @@ Waited waitinput(const rt::Array& tty, int timeoutms) {
     if (watched[0].revents != 0) return Waited::Ready;
     n = 1;  // standard output is not open (POLLNVAL): there is nothing to watch
   }
+}
+
+void pause(int32_t hundredths) { rt::delay(hundredths); }
+
+rt::Array keysfrom(const rt::Array& tty) {
+  char keys[80];
+  ssize_t got = rt::sysread(firstint(tty), keys, sizeof keys);
+  if (got == 1) return charscalar(keys[0]);
+  return charvec(std::string_view(keys, got > 0 ? static_cast<std::size_t>(got) : 0));
 }
 
 int32_t readready(const rt::Array& tty, std::string& bytes) {

@@ -2,8 +2,8 @@
 // runtime's functions fill a result descriptor that the caller supplies;
 // each wrapper here supplies it and gives the value back, fresh and owned
 // by the caller (hold it in a Var or a Temp). The arguments are only read.
-// Beside them, the two calls through which the key loop waits for its
-// terminal and reads a paste, straight through the system-call wrappers.
+// Beside them, the calls through which the key loop waits for its terminal
+// and reads keys and pastes, straight through the system-call wrappers.
 #pragma once
 
 #include <string>
@@ -27,6 +27,15 @@ enum class Waited { Ready, Timeout, ReaderGone };
 // either ends the wait at once. A regular file, or a standard output that
 // is not open, is not watched.
 Waited waitinput(const rt::Array& tty, int timeoutms);
+
+// Sleeps h hundredths of a second, as the runtime's read pauses.
+void pause(int32_t hundredths);
+
+// One read of at most 80 bytes from the terminal tty, as the runtime's read
+// of a terminal gives it (a scalar for one byte, an empty vector at end of
+// input or on a read error) but without its pause: call it when waitinput
+// has found tty ready, after a pause of the caller's.
+rt::Array keysfrom(const rt::Array& tty);
 
 // Appends to bytes what the terminal tty has ready, in one read as large as
 // it gives, without the pause of readfrom; gives the count, 0 at end of
