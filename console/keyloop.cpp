@@ -193,13 +193,14 @@ void pasted(KeyState& k, std::string_view data, bool fits) {
 
 // Reads the rest of a paste whose start marker begins Text: without the
 // pause of a typed key's read, in pieces as large as the terminal has
-// ready, `afterbatch` before every read after the first. The paste is then
-// inserted or refused, and what followed its end marker is left in Text.
+// ready, `afterbatch` before every read after the first. The reads wait in
+// the read itself, as a paste comes at the terminal's pace: standard output
+// is watched again once the paste has ended. The paste is then inserted or
+// refused, and what followed its end marker is left in Text.
 Read readpaste(KeyState& k, const std::function<void(const KeyState&)>& afterbatch) {
   PasteRead paste(textof(k.Text.get()).substr(pastestart.size()), maxline - num(k.Nl));
   for (bool first = true; !paste.ended(); first = false) {
     if (!first && afterbatch) afterbatch(k);
-    if (waitinput(k.XTtty.get(), -1) == Waited::ReaderGone) return Read::ReaderGone;
     if (readready(k.XTtty.get(), paste.bytes()) == 0) return Read::EndOfInput;
   }
   k.Text.set(charvec(paste.rest()));

@@ -38,8 +38,8 @@ void pause(int32_t hundredths);
 rt::Array keysfrom(const rt::Array& tty);
 
 // Appends to bytes what the terminal tty has ready, in one read as large as
-// it gives, without the pause of readfrom; gives the count, 0 at end of
-// input or on a read error. Call it when waitinput has found tty ready.
+// it gives, without a pause, waiting in the read while it has nothing;
+// gives the count, 0 at end of input or on a read error.
 int32_t readready(const rt::Array& tty, std::string& bytes);
 
 // Writes the bytes of value to dest in one call; gives the byte count the
