@@ -453,5 +453,101 @@ zelvobench::Adder added([] {
 });
 
 }  // namespace history
+// A 1 MB bracketed paste, typed at once: the time from its first byte
+// written on the terminal to the window's echo of its last characters read
+// back, against the time the same bytes take to reach a plain reader of a
+// terminal of the same kind, which answers with the same characters once
+// it has read the end marker. Each runs alone, the plain reader first.
+namespace paste {
+
+const std::string tail = "#end#";  // the paste's last characters, which the echo ends with
+
+// A paste of about 1 MB of letters that ends in `tail`, placed at the start
+// of a row of the console's window (46 columns, after the prompt), so that
+// the echo shows it in one piece.
+std::string bytes() {
+  std::size_t filler = (1u << 20) / 46 * 46 - promptlength;
+  return "\033[200~" + std::string(filler, 'x') + tail + "\033[201~";
+}
+
+// The plain reader: reads as much as the terminal has, and writes `tail`
+// back after every end marker.
+[[noreturn]] void reader(int tty) {
+  static char buf[1 << 16];
+  put(tty, prompt, promptlength);
+  if (read(tty, buf, sizeof buf) <= 0) _exit(0);  // the greeting
+  std::string last;  // the last bytes read, where an end marker may be cut
+  for (ssize_t k; (k = read(tty, buf, sizeof buf)) > 0;) {
+    last.append(buf, static_cast<std::size_t>(k));
+    if (last.find("\033[201~") != std::string::npos) {
+      put(tty, tail.data(), tail.size());
+      last.clear();
+    }
+    if (last.size() > 16) last.erase(0, last.size() - 16);
+  }
+  _exit(0);
+}
+const KeySession::Loop plain = {reader, promptlength};
+
+// The ms from the paste's first byte written until the last is written
+// (the terminal holds only a few KB, so by then the loop has read nearly
+// all of it), and until the terminal has shown `tail`; negative when the
+// paste was not shown.
+struct Times {
+  double written = -1, shown = -1;
+};
+
+// Types the paste on a fresh session of the loop and times it.
+Times timed(const KeySession::Loop& loop) {
+  Times t;
+  KeySession session(loop, 46, 7);
+  if (session.start().size() != loop.greeting) return t;
+  const std::string typed = bytes();
+  int64_t began = nowns();
+  for (std::size_t done = 0; done < typed.size();) {
+    ssize_t k = write(session.master(), typed.data() + done, typed.size() - done);
+    if (k <= 0) return t;
+    done += static_cast<std::size_t>(k);
+  }
+  t.written = static_cast<double>(nowns() - began) / 1e6;
+  std::string shown;
+  pollfd p{session.master(), POLLIN, 0};
+  while (shown.find(tail) == std::string::npos) {
+    if (poll(&p, 1, static_cast<int>(stuck)) <= 0) return t;
+    char buf[4096];
+    ssize_t k = read(session.master(), buf, sizeof buf);
+    if (k <= 0) return t;
+    shown.append(buf, static_cast<std::size_t>(k));
+  }
+  t.shown = static_cast<double>(nowns() - began) / 1e6;
+  return t;
+}
+
+void pasted(benchmark::State& state) {
+  for (auto _ : state) {
+    Times b = timed(plain), z = timed(KeySession::console);
+    if (b.shown < 0 || z.shown < 0) {
+      state.SkipWithError("a paste was not shown");
+      return;
+    }
+    state.counters["z ms"] = z.shown;
+    state.counters["b ms"] = b.shown;
+    state.counters["allowed ms"] = std::max(5 * b.shown, b.shown + 100);
+    state.counters["z written ms"] = z.written;
+    state.counters["b written ms"] = b.written;
+  }
+}
+
+zelvobench::Adder added([] {
+  const char* name = "paste 1 MB";
+  benchmark::RegisterBenchmark(name, pasted)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+  addgoal({"1 MB paste: to its echo, against max(5x, +100 ms) of a plain reader", Test::Ratio, 1.0, "ms",
+           counter(name, "z ms"), counter(name, "allowed ms")});
+  // What the reading alone costs, shown beside it.
+  addgoal({"1 MB paste: until all is typed", Test::Ratio, 5.0, "ms", counter(name, "z written ms"),
+           counter(name, "b written ms")});
+});
+
+}  // namespace paste
 
 }  // namespace

@@ -32,7 +32,7 @@ void showchecked(KeyState& k, const rt::Array& text) {
 
 // One read of the terminal, appended to Text; false when it delivered nothing.
 bool readbatch(KeyState& k) {
-  Temp batch(readfrom(k.XTtty.get()));
+  Temp batch(keysfrom(k.XTtty.get()));
   if (rt::elemcount(batch.get().rank, batch.get().shape) == 0) return false;
   k.Text.set(catenate(k.Text.get(), batch));
   return true;
@@ -40,6 +40,51 @@ bool readbatch(KeyState& k) {
 
 // A refused key: the bell, on standard error, never in the window.
 void bell() { Temp count(writeto(Temp(intscalar(2)), Temp(charscalar(term::bell)))); }
+
+// How long an escape sequence cut short waits for its rest, in ms: a
+// terminal sends each sequence in one piece, so what a pause cuts is a
+// key of its own (the Escape key, say), not the start of the next one.
+constexpr int escapewait = 50;
+
+// What a wait and read of the terminal came to.
+enum class Read { Keys, EndOfInput, ReaderGone };
+
+// Waits for keys: without end, or for at most escapewait while Text holds
+// an escape sequence cut short, which is then refused as one key.
+Waited waitkeys(KeyState& k) {
+  for (;;) {
+    bool sequence = awaiting(textof(k.Text.get())) == Awaiting::Sequence;
+    Waited w = waitinput(k.XTtty.get(), sequence ? escapewait : -1);
+    if (w != Waited::Timeout) return w;
+    bell();
+    k.Text.set(charvec(""));
+  }
+}
+
+// A pause of 10 ms, so that keys typed together arrive together; a wait
+// for keys; then one read of at most 80 bytes, appended to Text. The pause
+// comes before the wait, so a key that finds the loop waiting is read at
+// once.
+Read readkeys(KeyState& k) {
+  pause(1);
+  if (waitkeys(k) == Waited::ReaderGone) return Read::ReaderGone;
+  return readbatch(k) ? Read::Keys : Read::EndOfInput;
+}
+
+// What the window sends first: its id is thrown away and the keys typed
+// after it are kept in Text, waiting for the id's line end when a read
+// cuts it; anything else that comes first is thrown away whole.
+Read greeting(KeyState& k) {
+  for (;;) {
+    Read r = readkeys(k);
+    if (r != Read::Keys) return r;
+    int32_t id = windowid(textof(k.Text.get()));
+    if (id >= 0) {
+      k.Text.set(id > 0 ? drop(Temp(intscalar(id)), k.Text.get()) : charvec(""));
+      return r;
+    }
+  }
+}
 
 // Whether pattern occurs in text (characters, at most one axis).
 bool contains(const rt::Array& text, const char* pattern) {
@@ -110,6 +155,59 @@ void newline(KeyState& k) {
 // How the loop ended, once the window had answered.
 LoopEnd ended(const KeyState& k) { return num(k.Lost) > 0 ? LoopEnd::LinesLost : LoopEnd::Ended; }
 
+// The bytes that a Characters or Paste key at the start of Text inserts.
+std::string_view keybytes(const KeyState& k, const Key& key) {
+  return textof(k.Text.get()).substr(static_cast<std::size_t>(key.from), static_cast<std::size_t>(key.count));
+}
+
+// A paste that would take the line past maxline: one bell, a notice row
+// below the line, and the prompt and the line, unchanged, drawn again under
+// it with the cursor where it was.
+void refusepaste(KeyState& k) {
+  bell();
+  endline(k);
+  show(k, Temp(charvec("zelvo: paste refused: the line would pass " + std::to_string(maxline) + " bytes" +
+                       term::newrow)));
+  showchecked(k, k.Prompt.get());
+  Var whole("Whole", copyof(k.Line.get()));
+  Var at("At", copyof(k.CurP.get()));
+  k.Line.set(charvec(""));
+  k.CurP.set(intscalar(0));
+  atprompt(k);
+  // The tail after the cursor is in Line, but not yet on the screen: the
+  // insertion of the head before it writes both.
+  k.Line.set(drop(at.get(), whole.get()));
+  k.Nl.set(intscalar(length(k.Line.get())));
+  insert(k, Temp(take(at.get(), whole.get())));
+}
+
+// The data of a paste: inserted at the cursor, or refused whole when the
+// line would pass maxline.
+void pasted(KeyState& k, std::string_view data, bool fits) {
+  if (!fits || num(k.Nl) + static_cast<int64_t>(data.size()) > maxline) {
+    refusepaste(k);
+  } else if (!data.empty()) {
+    insert(k, Temp(charvec(data)));
+  }
+}
+
+// Reads the rest of a paste whose start marker begins Text: without the
+// pause of a typed key's read, in pieces as large as the terminal has
+// ready, `afterbatch` before every read after the first. The reads wait in
+// the read itself, as a paste comes at the terminal's pace: standard output
+// is watched again once the paste has ended. The paste is then inserted or
+// refused, and what followed its end marker is left in Text.
+Read readpaste(KeyState& k, const std::function<void(const KeyState&)>& afterbatch) {
+  PasteRead paste(textof(k.Text.get()).substr(pastestart.size()), maxline - num(k.Nl));
+  for (bool first = true; !paste.ended(); first = false) {
+    if (!first && afterbatch) afterbatch(k);
+    if (readready(k.XTtty.get(), paste.bytes()) == 0) return Read::EndOfInput;
+  }
+  k.Text.set(charvec(paste.rest()));
+  pasted(k, paste.data(), paste.fits());
+  return Read::Keys;
+}
+
 // Handles one key; gives true when it ends the loop.
 bool dispatch(KeyState& k, const Key& key) {
   switch (key.kind) {
@@ -121,12 +219,9 @@ bool dispatch(KeyState& k, const Key& key) {
     case KeyKind::Left: left(k); break;
     case KeyKind::Refused: bell(); break;
     case KeyKind::Characters:
-    case KeyKind::Paste:
-      if (key.count > 0) {
-        std::string_view text = textof(k.Text.get());
-        insert(k, Temp(charvec(text.substr(static_cast<std::size_t>(key.from), static_cast<std::size_t>(key.count)))));
-      }
+      insert(k, Temp(charvec(keybytes(k, key))));
       break;
+    case KeyKind::Paste: pasted(k, keybytes(k, key), true); break;
     case KeyKind::Return:
       if (complete(k)) return true;
       showchecked(k, k.Prompt.get());  // new prompt
@@ -146,18 +241,16 @@ LoopEnd keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(cons
   showchecked(k, Temp(charvec(term::pastemode)));  // pastes come marked, told apart from typing
   showchecked(k, k.Prompt.get());
   k.Text.set(charvec(""));
-  // What the window sends first (its id) is thrown away; a window that
-  // sends nothing at all never came up.
-  if (!readbatch(k)) return LoopEnd::NoWindow;
-  k.Text.set(charvec(""));
+  // A window that sends nothing at all never came up.
+  Read r = greeting(k);
+  if (r == Read::EndOfInput) return LoopEnd::NoWindow;
+  if (r == Read::ReaderGone) return LoopEnd::ReaderGone;
   k.Lost.set(intscalar(0));
   emptyhistory(k);
   setflag(k, Move::None);
   newline(k);
   for (;;) {
-    if (afterbatch) afterbatch(k);
-    if (!readbatch(k)) return ended(k);
-    // Every whole key in turn; a key that the read cut short waits in Text
+    // Every whole key in turn; a key that the reads cut short waits in Text
     // for the rest.
     for (;;) {
       Key key = firstkey(textof(k.Text.get()));
@@ -166,6 +259,10 @@ LoopEnd keyloop(rt::Array prompt, rt::Array xttty, const std::function<void(cons
       k.Text.set(drop(Temp(intscalar(key.length)), k.Text.get()));
       if (ends) return ended(k);
     }
+    if (afterbatch) afterbatch(k);
+    r = awaiting(textof(k.Text.get())) == Awaiting::Paste ? readpaste(k, afterbatch) : readkeys(k);
+    if (r == Read::EndOfInput) return ended(k);
+    if (r == Read::ReaderGone) return LoopEnd::ReaderGone;
   }
 }
 

@@ -9,8 +9,7 @@ namespace zelvo {
 
 namespace {
 
-constexpr char bs = 8, cr = 13, esc = 27, del = 127;
-constexpr std::string_view pastestart = "\033[200~", pasteend = "\033[201~";
+constexpr char bs = 8, lf = 10, cr = 13, esc = 27, del = 127;
 
 int32_t size(std::string_view s) { return static_cast<int32_t>(s.size()); }
 
@@ -80,6 +79,40 @@ Key firstkey(std::string_view input) {
   }
   if (startskey(input)) return key(KeyKind::Refused, std::max(1, c1control(input)));  // a control character
   return run(input);
+}
+
+Awaiting awaiting(std::string_view input) {
+  if (input.empty()) return Awaiting::Nothing;
+  if (input.starts_with(pastestart)) return Awaiting::Paste;
+  return input[0] == esc ? Awaiting::Sequence : Awaiting::Character;
+}
+
+int32_t windowid(std::string_view input) {
+  constexpr std::string_view hex = "0123456789abcdefABCDEF";
+  std::size_t digits = std::min(input.find_first_not_of(hex), input.size());
+  if (digits > 16) return 0;
+  std::string_view end = input.substr(digits);
+  if (end.empty()) return -1;
+  if (digits == 0) return 0;
+  if (end == "\r") return -1;
+  if (end[0] == lf) return static_cast<int32_t>(digits + 1);
+  return end.starts_with("\r\n") ? static_cast<int32_t>(digits + 2) : 0;
+}
+
+PasteRead::PasteRead(std::string_view first, int64_t room) : bytes_(first), room_(room) {}
+
+bool PasteRead::ended() {
+  if (end_ != std::string::npos) return true;
+  end_ = bytes_.find(pasteend, searched_);
+  if (end_ != std::string::npos) return true;
+  // The marker may yet begin in the last bytes, where it would end past them.
+  searched_ = bytes_.size() - std::min(bytes_.size(), pasteend.size() - 1);
+  if (dropped_ + static_cast<int64_t>(searched_) > room_) {
+    dropped_ += static_cast<int64_t>(searched_);
+    bytes_.erase(0, searched_);
+    searched_ = 0;
+  }
+  return false;
 }
 
 }  // namespace zelvo

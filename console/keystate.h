@@ -9,6 +9,8 @@
 
 namespace zelvo {
 
+constexpr int32_t maxline = 9999999;  // the most bytes a line holds: its count is written in seven columns
+
 // The values of Flag: the last move in the history.
 enum class Move : char {
   None = '0',       // none since the loop began

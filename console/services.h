@@ -2,7 +2,11 @@
 // runtime's functions fill a result descriptor that the caller supplies;
 // each wrapper here supplies it and gives the value back, fresh and owned
 // by the caller (hold it in a Var or a Temp). The arguments are only read.
+// Beside them, the calls through which the key loop waits for its terminal
+// and reads keys and pastes, straight through the system-call wrappers.
 #pragma once
+
+#include <string>
 
 #include "runtime/core/array.h"
 
@@ -11,6 +15,32 @@ namespace zelvo {
 // All that the descriptor (or the named file) has ready, as characters: a
 // scalar for one byte, an empty vector at end of input or on a read error.
 rt::Array readfrom(const rt::Array& file);
+
+// What a wait for the terminal came to: it has something to read (or has
+// ended, or the wait failed: the read tells); the time ran out first; or
+// the reader of standard output has gone.
+enum class Waited { Ready, Timeout, ReaderGone };
+
+// Waits until the terminal tty has something to read, for at most timeoutms
+// (-1: without end), watching standard output meanwhile: a pipe whose
+// reader has gone reports an error, a socket or terminal a hangup, and
+// either ends the wait at once. A regular file, or a standard output that
+// is not open, is not watched.
+Waited waitinput(const rt::Array& tty, int timeoutms);
+
+// Sleeps h hundredths of a second, as the runtime's read pauses.
+void pause(int32_t hundredths);
+
+// One read of at most 80 bytes from the terminal tty, as the runtime's read
+// of a terminal gives it (a scalar for one byte, an empty vector at end of
+// input or on a read error) but without its pause: call it when waitinput
+// has found tty ready, after a pause of the caller's.
+rt::Array keysfrom(const rt::Array& tty);
+
+// Appends to bytes what the terminal tty has ready, in one read as large as
+// it gives, without a pause, waiting in the read while it has nothing;
+// gives the count, 0 at end of input or on a read error.
+int32_t readready(const rt::Array& tty, std::string& bytes);
 
 // Writes the bytes of value to dest in one call; gives the byte count the
 // system reported (negative on failure). With `error`, *error is the errno

@@ -4,6 +4,7 @@
 #include <poll.h>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 
 #include "console/announce.h"
@@ -33,6 +34,13 @@ bool hungup(const rt::Array& tty) {
 }
 }  // namespace
 
+int readergone() {
+  struct sigaction now {};
+  if (sigaction(SIGPIPE, nullptr, &now) == 0 && now.sa_handler == SIG_DFL) std::raise(SIGPIPE);
+  std::fputs("zelvo: the reader has gone\n", stderr);
+  return 1;
+}
+
 int zelvomain(int argc, char** argv, const WindowSetup& window) {
   // The window runs in the same locale, so it sends and shows the locale's
   // characters (UTF-8 sequences in a UTF-8 locale).
@@ -46,13 +54,15 @@ int zelvomain(int argc, char** argv, const WindowSetup& window) {
   FdC.set(startxt(charvec("stty raw -echo "), copyof(XTcmd.get())));
   announce(V.get(), announcement(startedtext));
   LoopEnd end = hungup(FdC.get()) ? LoopEnd::NoWindow : keyloop(copyof(Prompt.get()), copyof(FdC.get()));
-  if (end != LoopEnd::NoWindow) announce(V.get(), announcement(stoppedtext));
+  // Nobody reads a stop announcement once the reader has gone.
+  if (end != LoopEnd::NoWindow && end != LoopEnd::ReaderGone) announce(V.get(), announcement(stoppedtext));
 
   FdC.release();
   XTcmd.release();
   Prompt.release();
   V.release();
   LINEOFFSET.release();
+  if (end == LoopEnd::ReaderGone) return readergone();
   if (end == LoopEnd::NoWindow) {
     std::fputs("zelvo: the terminal window could not be opened\n", stderr);
     return 1;

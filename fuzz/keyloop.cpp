@@ -10,8 +10,11 @@
 // the transcript's rows with the cursor at CurP, and its scrollback the
 // rows before, in order. The two runs must hand on the same lines and end
 // with the same line in hand: what the operator gets never depends on where
-// the terminal cut its reads. The same input, read as actions on the loop's
-// variables, must walk the history as a plain model does (walkagrees).
+// the terminal cut reads that come without a pause. (Each piece is pending
+// before the loop waits for it, so the wait for the rest of an escape
+// sequence never runs out here.) The same input, read as actions on the
+// loop's variables, must walk the history as a plain model does
+// (walkagrees).
 //
 // Every read of the runtime pauses 10 ms first, so that keys typed by a
 // person gather into one batch. Here each piece is pending in full before

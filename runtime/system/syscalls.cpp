@@ -33,6 +33,10 @@ pid_t syswaitpid(pid_t pid, int* status, int options) {
   return resumed([&] { return ::waitpid(pid, status, options); });
 }
 
+int syspoll(pollfd* fds, nfds_t n, int timeoutms) {
+  return resumed([&] { return ::poll(fds, n, timeoutms); });
+}
+
 int sysclose(int fd) { return ::close(fd); }
 
 int sysopen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }

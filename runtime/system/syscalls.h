@@ -1,24 +1,25 @@
 // One wrapper each for the system calls that the system services make on
-// descriptors and children: read, write, waitpid, close, open, fstat, lseek,
-// pipe, the descriptor duplicates, fork and the flag changes of fcntl. The
-// other calls are made directly where they are used: isatty, stat and the
-// FIONREAD ioctl in files.cpp; the /proc/self/fd listing (opendir, readdir),
-// the pipe-capacity fcntl, system and _exit in process.cpp; the clock, the
-// sleep and system in sysvar.cpp. On a failure a wrapper returns -1 (the
-// flag wrappers say which step failed) with errno as the failing call set
-// it: nothing a wrapper does afterwards changes it, so the caller can report
-// it (syserror) or test it.
+// descriptors and children: read, write, poll, waitpid, close, open, fstat,
+// lseek, pipe, the descriptor duplicates, fork and the flag changes of
+// fcntl. The other calls are made directly where they are used: isatty, stat
+// and the FIONREAD ioctl in files.cpp; the /proc/self/fd listing (opendir,
+// readdir), the pipe-capacity fcntl, system and _exit in process.cpp; the
+// clock, the sleep and system in sysvar.cpp. On a failure a wrapper returns
+// -1 (the flag wrappers say which step failed) with errno as the failing
+// call set it: nothing a wrapper does afterwards changes it, so the caller
+// can report it (syserror) or test it.
 //
-// read, write and waitpid can be interrupted by a handled signal before they
-// have done anything; a program that handles a signal without asking for
-// restarted calls (a timer, say) would otherwise see a read that gives
-// nothing, a write that writes nothing, or a child not collected. Those
-// three are made again until they finish. close never is: Linux releases the
-// descriptor even when close reports EINTR, so a second close could close a
-// descriptor that another open has been given meanwhile. The other calls are
-// made once.
+// read, write, poll and waitpid can be interrupted by a handled signal
+// before they have done anything; a program that handles a signal without
+// asking for restarted calls (a timer, say) would otherwise see a read that
+// gives nothing, a write that writes nothing, a wait cut short, or a child
+// not collected. Those four are made again until they finish. close never
+// is: Linux releases the descriptor even when close reports EINTR, so a
+// second close could close a descriptor that another open has been given
+// meanwhile. The other calls are made once.
 #pragma once
 
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -31,6 +32,10 @@ namespace rt {
 ssize_t sysread(int fd, void* buf, std::size_t n);
 ssize_t syswrite(int fd, const void* buf, std::size_t n);
 pid_t syswaitpid(pid_t pid, int* status, int options);
+
+// poll, resumed while it fails with EINTR as the three above are; a wait with
+// a timeout then starts its time anew, so a signal can only lengthen it.
+int syspoll(pollfd* fds, nfds_t n, int timeoutms);
 
 // close, made once whatever it reports.
 int sysclose(int fd);

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "console/keys.h"
+#include "console/keystate.h"
 #include "console/terminal.h"
 #include "tests/support/keysession.h"
 #include "tests/support/record.h"
@@ -41,9 +44,9 @@ TEST(KeyLoop, CompletedLinesReachStandardOutput) {
 }
 
 // Keys typed in one read act one after another, and what the operator ends
-// up with never depends on where the terminal cut its reads: each case is
-// typed in one write, then Return; the cut cases once more in two writes,
-// cut after each of their bytes. In UTF-8 the C1 controls are control
+// up with never depends on where the terminal cut reads that come without a
+// pause: each case is typed in one write, then Return; the cut cases once
+// more in two writes, cut after each of their bytes. In UTF-8 the C1 controls are control
 // characters too; in a single-byte locale 0x80 to 0x9F are bytes like others.
 TEST(KeyLoop, EveryKeyActsInTurnWhereverTheReadsAreCut) {
   struct Case {
@@ -91,6 +94,14 @@ TEST(KeyLoop, EveryKeyActsInTurnWhereverTheReadsAreCut) {
       for (std::size_t cut = 1; cut < typed.size(); ++cut)
         EXPECT_EQ(result(s, {typed.substr(0, cut), typed.substr(cut)}), whole) << typed << " cut at " << cut;
     }
+    // A paste, cut into reads of every size, goes in whole.
+    const std::string data = "a\rb\033[A\tc\033[201\xC3\xA9";
+    const std::string paste = "\033[200~" + data + "\033[201~";
+    for (std::size_t size = 1; locale[1] != '.' && size <= paste.size(); ++size) {
+      std::vector<std::string> reads;
+      for (std::size_t at = 0; at < paste.size(); at += size) reads.push_back(paste.substr(at, size));
+      EXPECT_EQ(result(s, reads), std::make_pair(data, std::size_t{0})) << "reads of " << size;
+    }
     EXPECT_EQ(s.finish(), 0);
   }
   std::setlocale(LC_CTYPE, "C");
@@ -104,12 +115,97 @@ TEST(KeyLoop, SingleKeysRefusedRingTheBellOnStandardErrorOnly) {
     EXPECT_EQ(s.key(key), "") << key;
     EXPECT_EQ(s.err(500), std::string(1, term::bell)) << key;
   }
-  // ESC "[" "A" over three reads acts as one Up key (the history is empty).
-  EXPECT_EQ(s.key("\033"), "");
-  EXPECT_EQ(s.key("["), "");
+  // ESC "[" "A" over three reads without a pause acts as one Up key (the
+  // history is empty).
+  s.type("\033");
+  s.type("[");
   EXPECT_EQ(s.key("A"), term::rowstart + prompt + "  " + term::rowstart + prompt);
+  // A pause (key waits 150 ms) ends a sequence cut short: one refused key at
+  // once, and what is typed after it acts as usual. Three Escapes, three bells.
+  for (std::string key : {"\033", "\033[1;", "\033[20"}) {
+    EXPECT_EQ(s.key(key), "") << key;
+    EXPECT_EQ(s.err(), std::string(1, term::bell)) << key;
+  }
+  EXPECT_EQ(s.key("[A"), "[A" + save + restore);
+  for (int i = 0; i < 3; ++i) s.key("\033");
+  EXPECT_EQ(s.err(), std::string(3, term::bell));
+  // Within a paste no pause counts, however long: the CR is data.
+  for (std::string part : {"\033[200~a", "\r", "b\033"}) EXPECT_EQ(s.key(part), "") << part;
+  EXPECT_EQ(s.key("[201~"), "a^Mb" + save + restore);
   s.key("\r");
-  EXPECT_EQ(s.out(1000), "      0\n");
+  EXPECT_EQ(s.out(1000), "[Aa\rb      5\n");
+  EXPECT_EQ(s.err(), "");
+  EXPECT_EQ(s.finish(), 0);
+}
+
+// The window's id (hexadecimal digits and LF or CR LF) comes first and is
+// dropped, the keys after it kept, also when a read cuts the id; any other
+// greeting is dropped whole (as start() sends by default).
+TEST(KeyLoop, OnlyTheWindowsIdIsDropped) {
+  struct Case { std::vector<std::string> reads; const char* sent; } cases[] = {
+      {{"4194316\nab"}, "ab"}, {{"1a2B\r\nab"}, "ab"}, {{"1f", "0\r", "\nxy"}, "xy"},
+      {{"12 ab"}, ""}, {{"\nab"}, ""}, {{"12345678901234567\nab"}, ""},
+  };
+  for (const Case& c : cases) {
+    KeySession s;
+    s.start(c.reads[0]);
+    for (std::size_t i = 1; i < c.reads.size(); ++i) s.type(c.reads[i]);
+    s.key("\r");
+    EXPECT_EQ(s.out(1000), zelvotest::record(c.sent)) << c.reads[0];
+    EXPECT_EQ(s.finish(), 0);
+  }
+}
+
+// While it waits for keys the loop watches standard output: once its reader
+// has gone, it ends as a write would end it, by SIGPIPE, or, with SIGPIPE
+// ignored, with status 1 and a word why.
+TEST(KeyLoop, AReaderThatHasGoneEndsTheLoop) {
+  for (auto pipe : {SIG_DFL, SIG_IGN}) {
+    std::signal(SIGPIPE, pipe);  // the loop's child takes it along
+    KeySession s;
+    s.start();
+    s.key("ls");
+    EXPECT_TRUE(s.running(50));
+    s.closeout();
+    EXPECT_FALSE(s.running(1000));
+    EXPECT_EQ(s.finish(), pipe == SIG_IGN ? 1 : 128 + SIGPIPE);
+    EXPECT_EQ(s.err(), pipe == SIG_IGN ? "zelvo: the reader has gone\n" : "");
+  }
+  std::signal(SIGPIPE, SIG_DFL);
+}
+
+// A line holds at most maxline bytes: a paste that would take it further is
+// refused whole, and the line stays as it was.
+TEST(KeyLoop, APastePastTheLineCeilingIsRefusedWhole) {
+  // Where the line has room for n bytes, a paste of n goes in and one of
+  // n + 1 does not, however the reads cut it.
+  for (int64_t room : {0, 3, 40}) {
+    for (int64_t more : {0, 1}) {
+      std::string paste(static_cast<std::size_t>(room + more), 'x');
+      paste += "\033[201~z";
+      for (std::size_t size = 1; size <= paste.size(); ++size) {
+        PasteRead read(paste.substr(0, size), room);
+        std::size_t at = size;
+        for (; !read.ended(); at += size) read.bytes() += paste.substr(at, size);
+        EXPECT_EQ(read.fits(), more == 0) << room << "+" << more << " in reads of " << size;
+        EXPECT_EQ(read.rest(), paste.substr(paste.size() - 1, at - (paste.size() - 1)));
+        if (read.fits()) {
+          EXPECT_EQ(read.data().size(), static_cast<std::size_t>(room));
+        }
+      }
+    }
+  }
+  // In the loop: a notice row, the prompt and the line again with the
+  // cursor where it was; one bell.
+  KeySession s;
+  s.start();
+  s.key("ab\033[D");
+  std::string refused = "zelvo: paste refused: the line would pass 9999999 bytes";
+  EXPECT_EQ(s.key("\033[200~" + std::string(maxline - 1, 'x') + "\033[201~"),
+            term::newrow + refused + term::newrow + prompt + "a" + save + "b" + restore);
+  EXPECT_EQ(s.err(1000), std::string(1, term::bell));
+  s.key("\r");
+  EXPECT_EQ(s.out(1000), zelvotest::record("ab"));
   EXPECT_EQ(s.finish(), 0);
 }
 

@@ -132,9 +132,10 @@ class Window : public ::testing::Test {
   long reads() const { return zelvotest::readcount(zelvo_->pid()); }
 
   // Waits until the program waits for keys with nothing unread: it sits in a
-  // read of its terminal ("wait_woken"; where the system does not tell, ""
-  // or "0") and has read nothing for a while (the window sends its id
-  // before it shows, and that takes a moment to reach the program).
+  // wait for its terminal ("poll_schedule_timeout...", or "wait_woken" in a
+  // read; where the system does not tell, "" or "0") and has read nothing
+  // for a while (the window sends its id before it shows, and that takes a
+  // moment to reach the program).
   bool waitidle() const {
     auto deadline = Clock::now() + std::chrono::milliseconds(patience);
     long last = -2;
@@ -143,7 +144,8 @@ class Window : public ::testing::Test {
       long now = reads();
       std::string w = zelvotest::readfile("/proc/" + std::to_string(zelvo_->pid()) + "/wchan");
       bool told = !w.empty() && w != "0";
-      if (now != last || (told && w != "wait_woken")) {
+      bool waiting = w == "wait_woken" || w.starts_with("poll_schedule_timeout");
+      if (now != last || (told && !waiting)) {
         last = now;
         since = Clock::now();
       } else if (Clock::now() - since >= std::chrono::milliseconds(told ? 150 : 500)) {

@@ -14,6 +14,7 @@
 #include "console/arrays.h"
 #include "console/globals.h"
 #include "console/keyloop.h"
+#include "console/start.h"
 #include "tests/support/child.h"
 #include "tests/support/scratch.h"
 
@@ -38,8 +39,9 @@ std::string drain(int fd, int timeoutms) {
 const KeySession::Loop KeySession::console = {
     [](int tty) {
       zelvo::LINEOFFSET.create();
-      zelvo::keyloop(zelvo::charvec("zelvo: "), zelvo::intscalar(tty));
+      zelvo::LoopEnd end = zelvo::keyloop(zelvo::charvec("zelvo: "), zelvo::intscalar(tty));
       zelvo::LINEOFFSET.release();
+      if (end == zelvo::LoopEnd::ReaderGone) std::exit(zelvo::readergone());  // as the program ends
     },
     sizeof "\033[?2004hzelvo: " - 1};
 
@@ -93,6 +95,11 @@ std::string KeySession::key(const std::string& batch) {
 std::string KeySession::out(int timeoutms) { return drain(out_, timeoutms); }
 
 std::string KeySession::err(int timeoutms) { return drain(err_, timeoutms); }
+
+void KeySession::closeout() {
+  close(out_);
+  out_ = -1;
+}
 
 bool KeySession::running(int waitms) {
   usleep(static_cast<useconds_t>(waitms) * 1000);

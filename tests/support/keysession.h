@@ -31,7 +31,8 @@ class KeySession {
     std::size_t greeting;
   };
   // The console's key loop with the prompt "zelvo: "; it greets with the
-  // command that turns bracketed paste on, and the prompt.
+  // command that turns bracketed paste on, and the prompt. When the reader
+  // of its standard output goes, it ends as the program does.
   static const Loop console;
 
   // A session of the loop, on a terminal of cols by rows when cols is not 0.
@@ -56,6 +57,9 @@ class KeySession {
   // call, waiting up to timeoutms for the first byte.
   std::string out(int timeoutms = 0);
   std::string err(int timeoutms = 0);
+
+  // Closes the read end of standard output: the loop's reader goes away.
+  void closeout();
 
   // Whether the loop is still running after waitms.
   bool running(int waitms = 100);
