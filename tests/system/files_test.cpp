@@ -3,9 +3,11 @@
 #include "runtime/system/files.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -203,6 +205,46 @@ TEST(Read, FilesByNameAndDescriptor) {
   }
 }
 
+// A regular file that reports size 0 (those under /proc) is read to its
+// end, in as many reads as it takes.
+TEST(Read, FilesReportingSizeZeroAreReadWhole) {
+  for (const char* file : {"/proc/self/status", "/proc/self/smaps"}) {
+    Val name = Val::chars(file), r;
+    rt::read(&r, &name);
+    std::string text = r.text();
+    ASSERT_GT(text.size(), 0u) << file;
+    EXPECT_EQ(text.back(), '\n') << file;
+    if (std::string(file).ends_with("status")) EXPECT_NE(text.find("\nnonvoluntary_ctxt_switches:"), std::string::npos) << text;
+    else EXPECT_GT(text.size(), 4096u);
+  }
+}
+
+// A name of more than one axis stops the program; a name holding NUL is
+// refused as one the system cannot open, and nothing is created.
+TEST(FilesDeathTest, NamesThatNameNoOneFile) {
+  TempDir dir;
+  Val matrix = Val::chars("target", {1, 6}), mode = Val::chars("w"), text = Val::chars("t"), r;
+  EXPECT_RTERROR(rt::open(&r, &mode, &matrix), "^" RTMSG("\\[open\\]: bad file name rank") "$");
+  EXPECT_RTERROR(rt::read(&r, &matrix), "^" RTMSG("\\[read\\]: bad file name rank") "$");
+  EXPECT_RTERROR(rt::fwrite(&r, &matrix, &text, "a"), "^" RTMSG("fwrite: bad file name rank") "$");
+  EXPECT_RTERROR(rt::write(&r, &matrix, &text), "^" RTMSG("fwrite: bad file name rank") "$");
+
+  std::string report = dir / "report";
+  Val nul = Val::chars(report + std::string(1, '\0') + ".txt");
+  rt::open(&r, &mode, &nul);
+  EXPECT_EQ(r.first(), -1);
+  {
+    Capture streams;
+    rt::read(&r, &nul);
+    EXPECT_EQ(r.text(), "");
+    EXPECT_EQ(streams.err(), "\nread: can't find " + report + "\n");
+  }
+  const std::string refused = "^\nfwrite: can't open " + report + "\n" RTMSG("fwrite: open failed") "$";
+  EXPECT_RTERROR(rt::fwrite(&r, &nul, &text, "w"), refused);
+  EXPECT_RTERROR(rt::write(&r, &nul, &text), refused);
+  EXPECT_NE(::access(report.c_str(), F_OK), 0);
+}
+
 TEST(Read, MissingFileIsReportedAndGivesNothing) {
   Val name = Val::chars("/nonexistent/zelvo"), r;
   Capture streams;
@@ -365,7 +407,48 @@ TEST(Write, ToDescriptors) {
   Val closed = Val::intscalar(fd), text = Val::chars("lost"), r;
   rt::write(&r, &closed, &text);
   EXPECT_EQ(r.first(), -1);
-  EXPECT_EQ(streams.err(), "[write]: write error [-1] \n");
+  EXPECT_EQ(streams.err(), "[write]: write error [-1] Bad file descriptor\n");
+
+  int failure = -1;  // the caller's to report: nothing on the stream
+  Capture quiet;
+  rt::write(&r, &closed, &text, &failure);
+  EXPECT_EQ(r.first(), -1);
+  EXPECT_EQ(failure, EBADF);
+  EXPECT_EQ(quiet.err(), "");
+}
+
+// A write that a signal interrupts at a full pipe, after part of it went
+// in, goes on with the rest: a slow reader gets every byte.
+TEST(Write, TheRestFollowsAnInterruptedWrite) {
+  auto child = zelvotest::runchild([] {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    fcntl(ends[1], F_SETPIPE_SZ, 4096);
+    if (fork() == 0) {  // the reader: 512 bytes every 2 ms
+      ::close(ends[1]);
+      char buf[512];
+      std::size_t got = 0;
+      for (ssize_t k; (k = ::read(ends[0], buf, sizeof buf)) > 0; usleep(2000)) got += static_cast<std::size_t>(k);
+      std::printf("%zu read, ", got);
+      std::fflush(stdout);
+      _exit(0);
+    }
+    ::close(ends[0]);
+    struct sigaction tick = {};
+    tick.sa_handler = [](int) {};
+    sigaction(SIGALRM, &tick, nullptr);  // not restarted: a write comes back short
+    itimerval every5ms = {{0, 5000}, {0, 5000}};
+    setitimer(ITIMER_REAL, &every5ms, nullptr);
+    Val d = Val::intscalar(ends[1]), text = Val::chars(std::string(100000, 'p')), r;
+    Capture streams;
+    rt::write(&r, &d, &text);
+    ::close(ends[1]);
+    itimerval off = {};
+    setitimer(ITIMER_REAL, &off, nullptr);
+    wait(nullptr);
+    std::printf("%d written, [%s]", static_cast<int>(r.first()), streams.err().c_str());
+  });
+  EXPECT_EQ(child.out, "100000 read, 100000 written, []");
 }
 
 TEST(Write, ShortWriteIsReported) {
@@ -379,8 +462,8 @@ TEST(Write, ShortWriteIsReported) {
   int32_t c = static_cast<int32_t>(r.first());
   EXPECT_GT(c, 0);
   EXPECT_LT(c, 10000);
-  EXPECT_EQ(streams.err(),
-            "[write]: no free space, [10000] bytes requested, [" + std::to_string(c) + "] bytes written \n");
+  EXPECT_EQ(streams.err(), "[write]: Resource temporarily unavailable, [10000] bytes requested, [" +
+                               std::to_string(c) + "] bytes written \n");
   ::close(ends[0]);
   ::close(ends[1]);
 }
