@@ -1,7 +1,6 @@
 // The console's one way into each of the runtime's system functions.
 #include "console/services.h"
 
-#include <cerrno>
 #include <functional>
 
 #include "runtime/system/files.h"
@@ -27,10 +26,8 @@ rt::Array filled(F f, const Args&... args) {
 rt::Array readfrom(const rt::Array& file) { return filled(rt::read, file); }
 
 rt::Array writeto(const rt::Array& dest, const rt::Array& value, int* error) {
-  errno = 0;
-  rt::Array count = filled(rt::write, dest, value);
-  if (error) *error = errno;
-  return count;
+  return filled([error](rt::Array* r, const rt::Array* d, const rt::Array* v) { rt::write(r, d, v, error); }, dest,
+                value);
 }
 
 rt::Array openfile(const rt::Array& mode, const rt::Array& name) { return filled(rt::open, mode, name); }

@@ -5,6 +5,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <string>
 
 #include "console/announce.h"
 #include "console/arrays.h"
@@ -14,6 +15,16 @@
 #include "runtime/core/array.h"
 
 namespace zelvo {
+
+// X resources the window needs whatever the user's settings say, named in
+// full so that no more specific setting of the user's can win: pasted
+// control characters never act as keys (a pasted end-of-paste marker and CR
+// would send a line by itself), a character shows all the combining marks
+// xterm can keep (5), and the window never stays after the program ends.
+const char* const pinnedresources =
+    " -xrm 'XTerm.vt100.allowPasteControls: false'"
+    " -xrm 'XTerm.vt100.combiningChars: 5'"
+    " -xrm 'XTerm.hold: false'";
 
 const char* const startedtext = " STARTED  ";
 const char* const stoppedtext = " STOPPED  ";
@@ -42,7 +53,8 @@ int zelvomain(int argc, char** argv) {
   LINEOFFSET.create();
   V.set(0);
   Prompt.set(charvec("zelvo: "));
-  XTcmd.set(charvec("xterm -name \"Zelvo: Keyboard Commands\" -sb -geometry 46x7+740+518"));
+  XTcmd.set(charvec(std::string("xterm -name \"Zelvo: Keyboard Commands\" -sb -geometry 46x7+740+518") +
+                    pinnedresources));
   FdC.set(startxt(charvec("stty raw -echo "), copyof(XTcmd.get())));
   announce(V.get(), announcement(startedtext));
   LoopEnd end = hungup(FdC.get()) ? LoopEnd::NoWindow : keyloop(copyof(Prompt.get()), copyof(FdC.get()));
