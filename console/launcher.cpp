@@ -111,14 +111,18 @@ rt::Array startxt(rt::Array sttycmd, rt::Array xtcmd) {
   s.XTcmd.set(catenate(Temp(catenate(group, option)), Temp(charvec("; } </dev/null >/dev/null & "))));
   // The terminal is in its mode before the emulator starts, so that keys
   // typed as the window appears are neither echoed nor held for a line.
-  // The shell's statuses are not examined: the emulator runs in the
-  // background, and a mode command that fails leaves the mode as it was.
-  s.Res.set(openslave(s.Tty.get()));
+  // The program opens its side only once the emulator has been started:
+  // with the slave side open already, xterm was seen to keep a descriptor
+  // of its own on it, and its window then stayed after the program had
+  // ended. The shell's statuses are not
+  // examined: the emulator runs in the background, and a mode command that
+  // fails leaves the mode as it was.
   if (length(s.SttyCmd.get()) != 0) {
     Temp mode(catenate(Temp(catenate(s.SttyCmd.get(), Temp(charvec(" < ")))), s.Tty.get()));
     Temp set(runshell(mode));
   }
   Temp started(runshell(s.XTcmd.get()));
+  s.Res.set(openslave(s.Tty.get()));
   // The emulator holds the master side from here on. The program's own copy
   // would keep the terminal open after the window has gone, so that its end
   // never showed as the end of input.
