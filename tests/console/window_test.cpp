@@ -89,10 +89,10 @@ class Window : public ::testing::Test {
     x_ = ":";
     x_ += std::to_string(std::atoi(display_->out().c_str()));
     mkdir((dir_ / "bin").c_str(), 0755);
-    // The user's settings let pasted control characters through; the
-    // program's own resources must win over them.
+    // The user's settings let pasted control characters through and hold
+    // the window after its program; the program's own resources must win.
     zelvotest::writefile(dir_ / "bin/xterm", "#!/bin/sh\nexec " + onpath("xterm") +
-                                                 " -xrm '*allowPasteControls: true'"
+                                                 " -xrm '*allowPasteControls: true' -xrm '*hold: true'"
                                                  " -xrm '*VT100.translations: #override <Key>F12: print-immediate()"
                                                  "\\n<Key>F11: insert-selection(PRIMARY, CUT_BUFFER0)'"
                                                  " -xrm '*printFileImmediate: " + (dir_ / "screen") + "'"
@@ -245,6 +245,11 @@ class Window : public ::testing::Test {
     ASSERT_NO_FATAL_FAILURE(complete("quit"));
     EXPECT_EQ(zelvo_->wait(patience), 0) << diagnosis();
     EXPECT_EQ(zelvotest::readfile(dir_ / "stderr"), "");
+    zelvo_->finish(patience);
+    EXPECT_TRUE(zelvo_->ended()) << "standard output did not end with the program";
+    bool gone = false;  // the window goes by itself
+    for (int i = 0; i < 100 && !gone; ++i, pause(20)) gone = run({"xdotool", "getwindowname", window_}) != 0;
+    EXPECT_TRUE(gone) << "the window stayed after the program";
     pid_t group = zelvo_->pid();
     zelvo_->stop();
     EXPECT_NE(kill(-group, 0), 0) << "a process of the program's group is still running";
