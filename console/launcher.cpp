@@ -114,9 +114,8 @@ rt::Array startxt(rt::Array sttycmd, rt::Array xtcmd) {
   // The program opens its side only once the emulator has been started:
   // with the slave side open already, xterm was seen to keep a descriptor
   // of its own on it, and its window then stayed after the program had
-  // ended. The shell's statuses are not
-  // examined: the emulator runs in the background, and a mode command that
-  // fails leaves the mode as it was.
+  // ended. The shell's statuses are not examined: the emulator runs in the
+  // background, and a mode command that fails leaves the mode as it was.
   if (length(s.SttyCmd.get()) != 0) {
     Temp mode(catenate(Temp(catenate(s.SttyCmd.get(), Temp(charvec(" < ")))), s.Tty.get()));
     Temp set(runshell(mode));
