@@ -231,12 +231,13 @@ TEST(FilesDeathTest, NamesThatNameNoOneFile) {
 
   std::string report = dir / "report";
   Val nul = Val::chars(report + std::string(1, '\0') + ".txt");
-  rt::open(&r, &mode, &nul);
-  EXPECT_EQ(r.first(), -1);
+  Val fd, text0;
+  rt::open(&fd, &mode, &nul);
+  EXPECT_EQ(fd.first(), -1);
   {
     Capture streams;
-    rt::read(&r, &nul);
-    EXPECT_EQ(r.text(), "");
+    rt::read(&text0, &nul);
+    EXPECT_EQ(text0.text(), "");
     EXPECT_EQ(streams.err(), "\nread: can't find " + report + "\n");
   }
   const std::string refused = "^\nfwrite: can't open " + report + "\n" RTMSG("fwrite: open failed") "$";
@@ -411,8 +412,9 @@ TEST(Write, ToDescriptors) {
 
   int failure = -1;  // the caller's to report: nothing on the stream
   Capture quiet;
-  rt::write(&r, &closed, &text, &failure);
-  EXPECT_EQ(r.first(), -1);
+  Val q;
+  rt::write(&q, &closed, &text, &failure);
+  EXPECT_EQ(q.first(), -1);
   EXPECT_EQ(failure, EBADF);
   EXPECT_EQ(quiet.err(), "");
 }
