@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "console/arrays.h"
+#include "console/aside.h"
 #include "console/editing.h"
 #include "console/keys.h"
 #include "console/screen.h"
@@ -38,8 +39,9 @@ bool readbatch(KeyState& k) {
   return true;
 }
 
-// A refused key: the bell, on standard error, never in the window.
-void bell() { Temp count(writeto(Temp(intscalar(2)), Temp(charscalar(term::bell)))); }
+// A refused key: the bell, on standard error, never in the window; dropped
+// when standard error cannot take it at once.
+void bell() { aside(Temp(charscalar(term::bell))); }
 
 // How long an escape sequence cut short waits for its rest, in ms: a
 // terminal sends each sequence in one piece, so what a pause cuts is a
@@ -103,9 +105,11 @@ bool endsin(const KeyState& k, std::string_view word) {
 }
 
 // When a line did not reach standard output whole: a notice row in the
-// window, where the operator looks, and one more line lost.
+// window, where the operator looks, the same on standard error, and one more
+// line lost.
 void notdelivered(KeyState& k, const std::string& why) {
   show(k, Temp(charvec("zelvo: not delivered: " + why + term::newrow)));
+  aside(Temp(charvec("zelvo: not delivered: " + why + "\n")));
   k.Lost.set(dyadic(rt::OpPlus, k.Lost.get(), Temp(intscalar(1))));
 }
 
@@ -122,15 +126,12 @@ bool complete(KeyState& k) {
   endline(k);  // CR LF, below the whole line
   int failure = 0;
   Temp shown(writeto(Temp(intscalar(1)), k.Line.get(), &failure));
-  int32_t written = firstint(shown), size = length(k.Line.get());
   rt::display(shown);
   // Each line reaches a reader at once, as its characters, count and break.
   errno = 0;
   bool flushed = std::fflush(rt::outstream) == 0;
-  if (written < 0) {
+  if (failure != 0) {
     notdelivered(k, std::strerror(failure));
-  } else if (written < size) {
-    notdelivered(k, std::to_string(written) + " of " + std::to_string(size) + " bytes written");
   } else if (!flushed) {
     notdelivered(k, std::strerror(errno));
   }

@@ -15,6 +15,12 @@ bool flagis(const KeyState& k, Move m) {
   return firstint(Temp(dyadic(rt::OpEqual, k.Flag.get(), Temp(charscalar(static_cast<char>(m)))))) != 0;
 }
 
-void show(KeyState& k, const rt::Array& text) { Temp count(writeto(k.XTtty.get(), text)); }
+// A window that takes nothing has gone, and its end comes to the loop as
+// the end of its input at the next read; nothing is said on standard error,
+// which the loop never waits for.
+void show(KeyState& k, const rt::Array& text) {
+  int failure = 0;
+  Temp count(writeto(k.XTtty.get(), text, &failure));
+}
 
 }  // namespace zelvo

@@ -67,7 +67,8 @@ void setflag(KeyState& k, Move m);
 // Whether Flag holds the move m.
 bool flagis(const KeyState& k, Move m);
 
-// Writes text to the terminal; the byte count is discarded.
+// Writes text to the terminal, all of it; the byte count, and a failure,
+// are discarded.
 void show(KeyState& k, const rt::Array& text);
 
 }  // namespace zelvo

@@ -104,15 +104,24 @@ rt::Array startxt(rt::Array sttycmd, rt::Array xtcmd) {
     rt::rterror("[startxt] no pseudo-terminal: no listed /dev/ttyq* device opened and /dev/ptmx gave none");
   s.TtyN.set(digits(s.FdP.get()));
   Temp option(catenate(Temp(catenate(Temp(charvec(" -S")), s.TtyCC.get())), s.TtyN.get()));
-  s.XTcmd.set(catenate(Temp(catenate(s.XTcmd.get(), option)), Temp(charvec(" & "))));
-  // The shell's statuses are not examined: the emulator runs in the
+  // The emulator reads and writes /dev/null, not the program's standard
+  // streams: the reader's pipe must end when the program ends, whatever the
+  // emulator does. Its standard error stays, where it says why it failed.
+  Temp group(catenate(Temp(charvec("{ ")), s.XTcmd.get()));
+  s.XTcmd.set(catenate(Temp(catenate(group, option)), Temp(charvec("; } </dev/null >/dev/null & "))));
+  // The terminal is in its mode before the emulator starts, so that keys
+  // typed as the window appears are neither echoed nor held for a line.
+  // The program opens its side only once the emulator has been started:
+  // with the slave side open already, xterm was seen to keep a descriptor
+  // of its own on it, and its window then stayed after the program had
+  // ended. The shell's statuses are not examined: the emulator runs in the
   // background, and a mode command that fails leaves the mode as it was.
-  Temp started(runshell(s.XTcmd.get()));
-  s.Res.set(openslave(s.Tty.get()));
   if (length(s.SttyCmd.get()) != 0) {
     Temp mode(catenate(Temp(catenate(s.SttyCmd.get(), Temp(charvec(" < ")))), s.Tty.get()));
     Temp set(runshell(mode));
   }
+  Temp started(runshell(s.XTcmd.get()));
+  s.Res.set(openslave(s.Tty.get()));
   // The emulator holds the master side from here on. The program's own copy
   // would keep the terminal open after the window has gone, so that its end
   // never showed as the end of input.

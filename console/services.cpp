@@ -63,10 +63,8 @@ int32_t readready(const rt::Array& tty, std::string& bytes) {
 }
 
 rt::Array writeto(const rt::Array& dest, const rt::Array& value, int* error) {
-  errno = 0;
-  rt::Array count = filled(rt::write, dest, value);
-  if (error) *error = errno;
-  return count;
+  return filled([error](rt::Array* r, const rt::Array* d, const rt::Array* v) { rt::write(r, d, v, error); }, dest,
+                value);
 }
 
 rt::Array openfile(const rt::Array& mode, const rt::Array& name) { return filled(rt::open, mode, name); }

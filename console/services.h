@@ -42,9 +42,11 @@ rt::Array keysfrom(const rt::Array& tty);
 // gives the count, 0 at end of input or on a read error.
 int32_t readready(const rt::Array& tty, std::string& bytes);
 
-// Writes the bytes of value to dest in one call; gives the byte count the
-// system reported (negative on failure). With `error`, *error is the errno
-// that the write left behind, 0 when it set none.
+// Writes every byte of value to dest (the rest after a short count); gives
+// the count written: all of them, or after a failure those written before it
+// (-1 when none). The runtime reports a failure on the error stream; with
+// `error`, it reports nothing and *error is the system's reason instead (an
+// errno value, 0 when every byte was written).
 rt::Array writeto(const rt::Array& dest, const rt::Array& value, int* error = nullptr);
 
 // Opens the named file with the mode letters: the descriptor, or -1 when

@@ -6,6 +6,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <string>
 
 #include "console/announce.h"
 #include "console/arrays.h"

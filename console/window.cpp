@@ -50,6 +50,18 @@ std::optional<std::string> completegeometry(const std::string& given) {
   return size + place;
 }
 
+namespace {
+// X resources the window needs whatever the user's settings say, named in
+// full so that no more specific setting of the user's can win: pasted
+// control characters never act as keys (a pasted end-of-paste marker and CR
+// would send a line by itself), a character shows all the combining marks
+// xterm can keep (5), and the window never stays after the program ends.
+constexpr const char* pinnedresources =
+    " -xrm 'XTerm.vt100.allowPasteControls: false'"
+    " -xrm 'XTerm.vt100.combiningChars: 5'"
+    " -xrm 'XTerm.hold: false'";
+}  // namespace
+
 std::string shellquoted(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -59,7 +71,7 @@ std::string shellquoted(const std::string& text) {
 std::string xtermcommand(const WindowSetup& window) {
   std::string command = "xterm -name \"Zelvo: Keyboard Commands\" -sb -geometry " + window.geometry;
   if (window.title) command += " -title " + shellquoted(*window.title);
-  return command;
+  return command + pinnedresources;
 }
 
 }  // namespace zelvo

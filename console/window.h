@@ -29,7 +29,8 @@ std::string shellquoted(const std::string& text);
 
 // The emulator's command for the window (without the pseudo-terminal, which
 // startxt adds): the emulator, its resource name, the scroll bar, the
-// geometry, then the title when one is given.
+// geometry, then the title when one is given, then the X resources that
+// the window needs whatever the user's settings say.
 std::string xtermcommand(const WindowSetup& window);
 
 }  // namespace zelvo

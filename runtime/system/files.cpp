@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -48,6 +49,18 @@ static int32_t firstfd(const Array& a, const char* emptymessage) {
   return ints(a)[0];
 }
 
+// Refuses a name of more than one axis, which names no one file: a matrix
+// would otherwise open the file its first column spells.
+static void checkname(const Array& name, const char* rankmessage) {
+  if (name.rank > 1) rterror(rankmessage);
+}
+
+// Whether the copied name holds a NUL byte, which no file name can: the
+// system would open the name cut at the NUL, another file than the one named.
+static bool holdsnul(const CText& path, int32_t length) {
+  return std::strlen(path.str()) != static_cast<std::size_t>(length);
+}
+
 // Open flags of the mode letters: a outranks c, c outranks w.
 static int modeflags(const char* m, int32_t n) {
   bool w = has(m, n, 'w'), c = has(m, n, 'c'), a = has(m, n, 'a');
@@ -70,7 +83,13 @@ static void openfile(Array* result, const Array* mode, const Array* name) {
     return;
   }
   if (mode->type != Char) rterror("[open]: bad mode type");
+  checkname(*name, "[open]: bad file name rank");
   CText path(*name, axislength(*name));
+  if (holdsnul(path, axislength(*name))) {
+    errno = ENOENT;
+    intresult(result, -1);
+    return;
+  }
   int flags = modeflags(chars(*mode), elemcount(mode->rank, mode->shape));
   intresult(result, sysopen(path.str(), flags, 0664));
 }
@@ -101,7 +120,8 @@ void open(Array* result, const Array* mode, const Array* name) {
 }
 
 // The chunk a descriptor is read in before the first read: its size, 80 for
-// a character device, the preferred block size for a pipe or socket. A
+// a character device, the preferred block size for a pipe or socket, or for
+// a regular file that reports size 0 (as those under /proc and /sys do). A
 // directory cannot be read at all.
 static int64_t firstchunk(const struct stat& st) {
   if (S_ISDIR(st.st_mode)) {
@@ -109,7 +129,7 @@ static int64_t firstchunk(const struct stat& st) {
     rterror("read fd: read failed");
   }
   if (S_ISCHR(st.st_mode)) return 80;
-  if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return st.st_blksize;
+  if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || st.st_size == 0) return st.st_blksize;
   return st.st_size;
 }
 
@@ -186,7 +206,9 @@ void readfd(Array* result, int32_t fd) {
   if (sysfstat(fd, &st) < 0) rterror("read fd: read fstat failed");
   int64_t chunk = firstchunk(st);
   ReadBuffer b;
-  if (S_ISREG(st.st_mode))
+  // A regular file of size 0 may still hold bytes that the system makes as
+  // they are read: it is drained as a pipe is.
+  if (S_ISREG(st.st_mode) && st.st_size > 0)
     readregular(&b, fd);
   else
     readstream(&b, fd, chunk, terminal);
@@ -195,9 +217,10 @@ void readfd(Array* result, int32_t fd) {
 
 // read by name: a missing file is reported and gives an empty vector.
 static void readname(Array* result, const Array* name) {
+  checkname(*name, "[read]: bad file name rank");
   CText path(*name, axislength(*name));
   struct stat st;
-  if (::stat(path.str(), &st) < 0) {
+  if (holdsnul(path, axislength(*name)) || ::stat(path.str(), &st) < 0) {
     std::fprintf(errstream, "\nread: can't find %s\n", path.str());
     *result = emptyvector(Char);
     return;
@@ -224,8 +247,11 @@ void read(Array* result, const Array* name) {
   }
 }
 
-void write(Array* result, const Array* dest, const Array* value) {
+void write(Array* result, const Array* dest, const Array* value) { write(result, dest, value, nullptr); }
+
+void write(Array* result, const Array* dest, const Array* value, int* failure) {
   sysentry();
+  if (failure) *failure = 0;
   if (dest->type == Char) {
     fwrite(result, dest, value, "w");
     return;
@@ -235,11 +261,14 @@ void write(Array* result, const Array* dest, const Array* value) {
   // n elements of any type span at least n bytes, so this never reads past
   // the storage; for characters it is exactly the text.
   int32_t n = elemcount(value->rank, value->shape);
-  ssize_t c = syswrite(fd, value->value, static_cast<std::size_t>(n));
-  if (c < 0)
-    std::fprintf(errstream, "[write]: write error [%d] \n", static_cast<int>(c));
+  ssize_t c = syswriteall(fd, value->value, static_cast<std::size_t>(n));
+  int reason = c < n ? errno : 0;
+  if (failure)
+    *failure = reason;
+  else if (c < 0)
+    std::fprintf(errstream, "[write]: write error [%d] %s\n", static_cast<int>(c), std::strerror(reason));
   else if (c < n)
-    std::fprintf(errstream, "[write]: no free space, [%d] bytes requested, [%d] bytes written \n", n,
+    std::fprintf(errstream, "[write]: %s, [%d] bytes requested, [%d] bytes written \n", std::strerror(reason), n,
                  static_cast<int>(c));
   intresult(result, static_cast<int32_t>(c));
 }
@@ -252,8 +281,9 @@ void fwrite(Array* result, const Array* name, const Array* text, const char* mod
     std::fwrite(text->value, 1, n, outstream);  // buffered: neither flushed nor closed
   } else {
     if (name->type != Char) rterror("fwrite: bad file name type");
+    checkname(*name, "fwrite: bad file name rank");
     CText path(*name, axislength(*name));
-    FILE* f = std::fopen(path.str(), mode);
+    FILE* f = holdsnul(path, axislength(*name)) ? nullptr : std::fopen(path.str(), mode);
     if (f == nullptr) {
       std::fprintf(errstream, "\nfwrite: can't open %s\n", path.str());
       rterror("fwrite: open failed");

@@ -32,10 +32,18 @@ void read(Array* result, const Array* name);
 // (2^31 - 1) stop the program with a run-time error.
 void readfd(Array* result, int32_t fd);
 
-// Writes the value's first n bytes (n its element count) to a descriptor in
-// one call; the result is the count the system reported. A character name
-// replaces the file, as fwrite with mode "w".
+// Writes the value's first n bytes (n its element count) to a descriptor,
+// all of them: the rest after a short count, until every byte is written or
+// a call fails. The result is n, or after a failure the count written before
+// it (-1 when none was); a failure is reported on the error stream with the
+// system's reason. A character name replaces the file, as fwrite with mode
+// "w".
 void write(Array* result, const Array* dest, const Array* value);
+
+// The same, but a failure is the caller's to report: nothing goes on the
+// error stream, and *failure is the system's reason (an errno value), 0
+// when every byte was written.
+void write(Array* result, const Array* dest, const Array* value, int* failure);
 
 // Writes the text to the named file through a stdio stream, opened with mode
 // "w" (replace) or "a" (append); the empty name writes to the output stream.

@@ -114,6 +114,13 @@ static void widenpipe(int fd) {
     if (::fcntl(fd, F_SETPIPE_SZ, size) >= 0) return;
 }
 
+// Forks (sysfork); a refusal stops the program with the system's reason.
+static pid_t forked(const char* message) {
+  pid_t pid = sysfork();
+  if (pid < 0) syserror(message);
+  return pid;
+}
+
 // The feeder: writes the input into the command's standard input, in pieces
 // of at most 1024 bytes, and ends.
 [[noreturn]] static void feed(const int out[2], const int back[2], const char* bytes, int32_t n) {
@@ -136,7 +143,7 @@ static void widenpipe(int fd) {
 [[noreturn]] static void runcommand(const int out[2], const int back[2], const char* command,
                                     const char* bytes, int32_t n) {
   closeexecfds();
-  if (sysfork() == 0) feed(out, back, bytes, n);
+  if (forked("[pipe]: fork failed") == 0) feed(out, back, bytes, n);
   if (!closestd(0)) rterror("pipe: pipe (cmd in 0) close failed");
   if (sysdup2(out[0], 0) < 0) rterror("pipe: pipeout dup failed");
   if (!closestd(1)) rterror("pipe: pipe (cmd out 1) close failed");
@@ -157,7 +164,7 @@ void pipe(Array* result, const Array* command, const Array* input) {
   makepipe(out, "pipe: pipeout create failed");
   makepipe(back, "pipe: pipeback create failed");
   widenpipe(back[0]);
-  pid_t runner = sysfork();
+  pid_t runner = forked("[pipe]: fork failed");
   if (runner == 0) runcommand(out, back, text.str(), static_cast<const char*>(input->value), n);
   keepchild(runner);
   // Only the command may hold the return pipe open, or it would never end.
@@ -245,7 +252,7 @@ void spawn(Array* result, const Array* selection, const Array* command) {
   for (int32_t i = 0; i < n; ++i)
     if (syspipe(pipes[i]) < 0) rterror("[spawn]: pipe create failed");
   CText text(*command, elemcount(command->rank, command->shape));
-  pid_t child = sysfork();
+  pid_t child = forked("[spawn]: fork failed");
   if (child == 0) spawnchild(entries, n, pipes, text.str());
   keepchild(child);
   int32_t ends[maxpipes];

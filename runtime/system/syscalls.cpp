@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,6 +28,18 @@ ssize_t sysread(int fd, void* buf, std::size_t n) {
 
 ssize_t syswrite(int fd, const void* buf, std::size_t n) {
   return resumed([&] { return ::write(fd, buf, n); });
+}
+
+ssize_t syswriteall(int fd, const void* buf, std::size_t n) {
+  const char* bytes = static_cast<const char*>(buf);
+  std::size_t done = 0;
+  while (done < n) {
+    ssize_t k = syswrite(fd, bytes + done, n - done);
+    if (k == 0) errno = ENOSPC;
+    if (k <= 0) return done > 0 ? static_cast<ssize_t>(done) : -1;
+    done += static_cast<std::size_t>(k);
+  }
+  return static_cast<ssize_t>(done);
 }
 
 pid_t syswaitpid(pid_t pid, int* status, int options) {
@@ -57,10 +70,12 @@ int sysdup2(int fd, int to) { return ::dup2(fd, to); }
 
 pid_t sysfork() {
   std::fflush(nullptr);
-  pid_t pid;
-  while ((pid = ::fork()) < 0) {
+  const struct timespec pause = {0, 10 * 1000 * 1000};
+  for (int tries = 1;; ++tries) {
+    pid_t pid = ::fork();
+    if (pid >= 0 || errno != EAGAIN || tries == 100) return pid;
+    ::nanosleep(&pause, nullptr);
   }
-  return pid;
 }
 
 int sysgetflags(int fd, Flags which) { return ::fcntl(fd, which == Flags::Status ? F_GETFL : F_GETFD); }

@@ -31,6 +31,13 @@ namespace rt {
 // is the call's own; a short count is passed on as it is.
 ssize_t sysread(int fd, void* buf, std::size_t n);
 ssize_t syswrite(int fd, const void* buf, std::size_t n);
+
+// Writes all n bytes: after a short count (a signal arrived at a full pipe)
+// the rest is written, until every byte is written or a call fails. Gives
+// n; after a failure the count written before it, or -1 when that is none,
+// with errno as the failing call set it. A call that writes nothing and
+// reports no failure counts as one, with ENOSPC, as it can only repeat.
+ssize_t syswriteall(int fd, const void* buf, std::size_t n);
 pid_t syswaitpid(pid_t pid, int* status, int options);
 
 // poll, resumed while it fails with EINTR as the three above are; a wait with
@@ -55,7 +62,9 @@ int sysdupfd(int fd, int lowest);
 // A duplicate of fd on descriptor `to`, closing what was there first.
 int sysdup2(int fd, int to);
 
-// Forks, trying again at once for as long as the system refuses. Pending
+// Forks. A fork refused for want of resources (EAGAIN: a process limit)
+// is tried again after a pause of 10 ms, for about a second; then, or at
+// once for any other refusal, the result is -1 with errno set. Pending
 // stream output is flushed first, so that a child which ends through exit
 // cannot write it a second time.
 pid_t sysfork();

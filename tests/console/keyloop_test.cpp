@@ -2,7 +2,9 @@
 // completion, the closing words, and what reaches standard output.
 #include "console/keyloop.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <csignal>
@@ -242,6 +244,23 @@ TEST(KeyLoop, SecretLinesAreNeverStored) {
   EXPECT_EQ(s.key("\033[A"), term::rowstart + prompt + term::rowstart + prompt + "kept");
   EXPECT_EQ(s.key("\033[A"), term::rowstart + prompt + "    " + term::rowstart + prompt);
   EXPECT_EQ(s.finish(), 0);
+}
+
+// Bells that standard error cannot take (a full pipe that nobody drains)
+// are dropped: the loop never waits for them, and the next line goes out.
+TEST(KeyLoop, BellsNeverWaitForStandardError) {
+  KeySession s;
+  s.start();
+  int err = open(("/proc/" + std::to_string(s.pid()) + "/fd/2").c_str(), O_WRONLY | O_NONBLOCK);
+  ASSERT_GE(err, 0);
+  const std::string page(4096, 'f');
+  while (write(err, page.data(), page.size()) > 0) {
+  }
+  for (int i = 0; i < 3; ++i) s.type("\004");
+  s.key("ok");
+  s.key("\r");
+  EXPECT_EQ(s.out(2000), zelvotest::record("ok"));
+  close(err);
 }
 
 TEST(KeyLoop, EndOfInputEndsTheLoop) {

@@ -47,8 +47,9 @@ struct Devices {
     launchersetup.masterprefix = dir / "dev/pty";
   }
   ~Devices() { launchersetup = LauncherSetup(); }
-  // The emulator stand-in writes its last word (the -S option) to a file.
-  std::string emulator() const { return "printf '%s\\n' >>" + (dir / "emu"); }
+  // The emulator stand-in notes its start where the mode command writes,
+  // and its last word (the -S option) in a file of its own.
+  std::string emulator() const { return "echo started >>" + (dir / "stty") + "; printf '%s\\n' >>" + (dir / "emu"); }
 };
 
 // The descriptor this process has open on path, or -1.
@@ -105,7 +106,7 @@ TEST(Launcher, TriesListedCandidatesInTurn) {
   // descriptor, which the emulator holds and the program no longer does.
   EXPECT_GE(servedfd(r.emu), 3) << r.emu;
   EXPECT_EQ(master, -1);
-  EXPECT_EQ(r.stty, "mode\n");
+  EXPECT_EQ(r.stty, "mode\nstarted\n");  // the mode first, then the emulator
 }
 
 TEST(Launcher, TwoDigitDescriptorsAndTheAnnouncement) {
@@ -113,7 +114,7 @@ TEST(Launcher, TwoDigitDescriptorsAndTheAnnouncement) {
   Launched r = launch(d, "", 1, 10);  // empty mode command: no stty run
   EXPECT_EQ(r.child.status, 0);
   EXPECT_GE(servedfd(r.emu), 10) << r.emu;
-  EXPECT_EQ(r.stty, "");
+  EXPECT_EQ(r.stty, "started\n");
   EXPECT_EQ(r.child.out, " ... startxt: x terminal " + (d.dir / "dev/ttyq1") + " started in mode \n");
 }
 

@@ -2,6 +2,9 @@
 // long run of typed lines, and what happens when the window closes or never
 // opens.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,6 +12,7 @@
 #include <string>
 
 #include "tests/standin/typing.h"
+#include "tests/support/record.h"
 #include "tests/support/program.h"
 #include "tests/support/scratch.h"
 
@@ -53,6 +57,53 @@ TEST(Program, EndsWithItsWindow) {
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out == want) << "first difference: " << firstdifference(r.out, want);
   EXPECT_EQ(r.err, "");
+}
+
+// Started with standard input or standard error closed, the program keeps
+// its terminal off descriptors 0 to 2: what the emulator says on its
+// standard error never arrives as keys, and only typed lines come out. The
+// emulator, staying on after the program, holds neither of its streams:
+// the reader sees the end at once.
+TEST(Program, ClosedStandardDescriptorsAndALingeringEmulator) {
+  zelvotest::TempDir dir;
+  zelvotest::writefile(dir / "script", "ls\n\\r\nquit\n\\r\n");
+  struct Case { const char* closing; const char* err; } cases[] = {{"<&-", "stand-in: a warning\n"}, {"2>&-", ""}};
+  for (const Case& c : cases) {
+    ProgramRun run({{"ZELVO_STANDIN_SCRIPT", dir / "script"}, {"ZELVO_STANDIN_WARN", "1"},
+                    {"ZELVO_STANDIN_LINGER", "30"}, {"ZELVO_STANDIN_PIDFILE", dir / "pid"}},
+                   {"sh", "-c", std::string("exec " ZELVO_BINARY_DIR "/zelvo ") + c.closing}, dir / "err");
+    zelvotest::ChildResult r = run.finish(10000);
+    EXPECT_TRUE(run.ended()) << c.closing << ": standard output still open";
+    EXPECT_EQ(r.status, 0) << c.closing;
+    EXPECT_EQ(r.out, "ls      2\nquit      4\n") << c.closing;
+    EXPECT_EQ(zelvotest::readfile(dir / "err"), c.err) << c.closing;
+    int standin = std::atoi(zelvotest::readfile(dir / "pid").c_str());
+    if (standin > 0) kill(standin, SIGKILL);
+    unlink((dir / "pid").c_str());
+  }
+}
+
+// A long line that meets a full one-page pipe while the program is stopped
+// and continued (Ctrl-Z in the reader's shell) still arrives whole.
+TEST(Program, AStoppedProgramDeliversALongLineWhole) {
+  zelvotest::TempDir dir;
+  std::string line(6000, 'x');
+  zelvotest::writefile(dir / "script", line + "\n\\r\nquit\n\\r\n");
+  ProgramRun run({{"ZELVO_STANDIN_SCRIPT", dir / "script"}});
+  ASSERT_EQ(fcntl(run.outfd(), F_SETPIPE_SZ, 4096), 4096);
+  int pending = 0;  // the pipe is full: the program waits in its write
+  for (int i = 0; i < 3000 && pending < 4096; ++i) {
+    usleep(10000);
+    ioctl(run.outfd(), FIONREAD, &pending);
+  }
+  ASSERT_EQ(pending, 4096);
+  usleep(100000);
+  kill(run.pid(), SIGSTOP);
+  usleep(100000);
+  kill(run.pid(), SIGCONT);
+  zelvotest::ChildResult r = run.finish(20000);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.out == zelvotest::record(line) + "quit      4\n") << r.out.size() << " bytes";
 }
 
 // A window that cannot open (no display) ends the program at once with one

@@ -12,6 +12,7 @@
 
 #include "console/arrays.h"
 #include "console/globals.h"
+#include "console/standardfds.h"
 #include "tests/support/child.h"
 #include "tests/support/scratch.h"
 
@@ -64,8 +65,10 @@ TEST(StartProgram, WholeProgramWithAStandInWindow) {
   EXPECT_EQ(zelvotest::readfile(dir / "screen").substr(0, 15), "\033[?2004hzelvo: ");
 }
 
-// A line that cannot reach standard output (a full disk, a closed stream):
-// a notice row in the window, the run goes on, and it ends with status 1.
+// A line that cannot reach standard output (a full disk, a closed stream,
+// which the program finds open on /dev/null read-only): a notice row in the
+// window and a line on standard error, the run goes on, and it ends with
+// status 1.
 TEST(StartProgram, LinesNotDeliveredAreShownAndFailTheRun) {
   struct Case {
     const char* output;  // what standard output is: a file to open, or "" for closed
@@ -75,14 +78,16 @@ TEST(StartProgram, LinesNotDeliveredAreShownAndFailTheRun) {
     zelvotest::TempDir dir;
     zelvotest::ChildResult r = withstandin(dir, [&] {
       if (*c.output) dup2(open(c.output, O_WRONLY), 1);
-      else close(1);
+      else close(1), openstandard();
     });
     EXPECT_EQ(r.status, 1) << c.why;
     EXPECT_NE(r.err.find("zelvo: some lines were not delivered to standard output\n"), std::string::npos) << r.err;
     std::string screen = zelvotest::readfile(dir / "screen"), notice = std::string("zelvo: not delivered: ") + c.why;
-    int rows = 0;  // one notice row under each of the two lines
+    int rows = 0, lines = 0;  // one notice under each of the two lines, in both places
     for (std::size_t at = 0; (at = screen.find("\r\n" + notice + "\r\n", at)) != std::string::npos; ++at) ++rows;
+    for (std::size_t at = 0; (at = r.err.find(notice + "\n", at)) != std::string::npos; ++at) ++lines;
     EXPECT_EQ(rows, 2) << screen;
+    EXPECT_EQ(lines, 2) << r.err;
   }
 }
 

@@ -89,7 +89,10 @@ class Window : public ::testing::Test {
     x_ = ":";
     x_ += std::to_string(std::atoi(display_->out().c_str()));
     mkdir((dir_ / "bin").c_str(), 0755);
+    // The user's settings let pasted control characters through and hold
+    // the window after its program; the program's own resources must win.
     zelvotest::writefile(dir_ / "bin/xterm", "#!/bin/sh\nexec " + onpath("xterm") +
+                                                 " -xrm '*allowPasteControls: true' -xrm '*hold: true'"
                                                  " -xrm '*VT100.translations: #override <Key>F12: print-immediate()"
                                                  "\\n<Key>F11: insert-selection(PRIMARY, CUT_BUFFER0)'"
                                                  " -xrm '*printFileImmediate: " + (dir_ / "screen") + "'"
@@ -244,6 +247,11 @@ class Window : public ::testing::Test {
     ASSERT_NO_FATAL_FAILURE(complete("quit"));
     EXPECT_EQ(zelvo_->wait(patience), 0) << diagnosis();
     EXPECT_EQ(zelvotest::readfile(dir_ / "stderr"), "");
+    zelvo_->finish(patience);
+    EXPECT_TRUE(zelvo_->ended()) << "standard output did not end with the program";
+    bool gone = false;  // the window goes by itself
+    for (int i = 0; i < 100 && !gone; ++i, pause(20)) gone = run({"xdotool", "getwindowname", window_}) != 0;
+    EXPECT_TRUE(gone) << "the window stayed after the program";
     pid_t group = zelvo_->pid();
     zelvo_->stop();
     EXPECT_NE(kill(-group, 0), 0) << "a process of the program's group is still running";
@@ -411,6 +419,8 @@ TEST_F(Window, FollowsAWidenedWindow) {
 // Keys typed 1 ms apart share reads, and each still acts in turn; a paste
 // of several lines is one insertion of data: nothing goes out until Return,
 // and then exactly one line, its line breaks (pasted as CR) and tab in it.
+// A pasted end-of-paste marker cannot end the paste early: the window
+// pastes ESC, BS, DEL and ENQ as blanks and drops NUL.
 TEST_F(Window, QuickKeysAndPastesReachTheLineWhole) {
   long before = reads();
   ASSERT_EQ(run({"xdotool", "type", "--delay", "1", "hello"}), 0);
@@ -419,8 +429,11 @@ TEST_F(Window, QuickKeysAndPastesReachTheLineWhole) {
   ASSERT_TRUE(zelvotest::waitread(zelvo_->pid(), before, 5 + 2 + 6 + 1, patience)) << diagnosis();
   ASSERT_NO_FATAL_FAILURE(complete("hXel"));
   if (onpath("xclip").empty()) GTEST_SKIP() << "xclip is not installed";
-  ASSERT_EQ(run({"sh", "-c", "printf 'echo one\\ntwo\\tthree\\n' | xclip -selection primary -i >/dev/null 2>&1"}), 0);
-  const std::string pasted = "echo one\rtwo\tthree\r";
+  ASSERT_EQ(run({"sh", "-c",
+                 "printf 'echo one\\ntwo\\tthree\\033[201~\\n\\b\\177\\005\\000x\\n' | xclip -selection primary -i "
+                 ">/dev/null 2>&1"}),
+            0);
+  const std::string pasted = "echo one\rtwo\tthree [201~\r   x\r";
   ASSERT_NO_FATAL_FAILURE(step("key", "F11", static_cast<long>(pasted.size()) + 12));  // and the two markers
   EXPECT_TRUE(waitidle());
   zelvo_->waitout(expected_.size() + 1, 500);

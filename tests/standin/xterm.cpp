@@ -10,7 +10,10 @@
 // writes its process id to the file named by ZELVO_STANDIN_PIDFILE and its
 // arguments, one a line, to the file named by ZELVO_STANDIN_ARGS. With
 // ZELVO_STANDIN_NODISPLAY set it fails at once, as without a display: a
-// message on standard error, status 1, nothing sent.
+// message on standard error, status 1, nothing sent. With
+// ZELVO_STANDIN_WARN set it writes a warning on its standard error once the
+// program has its window id, as xterm may; with ZELVO_STANDIN_LINGER it
+// stays that many seconds after its last batch, as a held window does.
 // Started as "xterm --expect N", it writes what the program hands on for N
 // generated lines instead.
 #include <fcntl.h>
@@ -166,6 +169,7 @@ int main(int argc, char** argv) {
   const char* id = "4194316\n";
   if (write(master, id, std::strlen(id)) < 0) return 4;
   consumed(slave, master, std::strlen(id));
+  if (std::getenv("ZELVO_STANDIN_WARN")) std::fputs("stand-in: a warning\n", stderr);
   if (lines && !generate(master, screen, prompt, std::strtol(lines, nullptr, 10))) return 5;
   std::string line;
   while (std::getline(script, line)) {
@@ -176,5 +180,6 @@ int main(int argc, char** argv) {
   }
   drain(master, screen, 200);
   if (screen) std::fclose(screen);
+  if (const char* linger = std::getenv("ZELVO_STANDIN_LINGER")) sleep(static_cast<unsigned>(std::atoi(linger)));
   return 0;
 }

@@ -44,6 +44,9 @@ class ProgramRun {
     return waitout([bytes](const std::string& out) { return out.size() >= bytes; }, timeoutms);
   }
   const std::string& out() const { return result_.out; }
+  // The read end of the pipe from the program's standard output (-1 once
+  // it has ended), for a test to size or to look into.
+  int outfd() const { return out_; }
 
   // Whether the program has not ended yet.
   bool running();

@@ -203,6 +203,43 @@ TEST(Read, FilesByNameAndDescriptor) {
   }
 }
 
+// A regular file that reports size 0 (those under /proc) is read to its
+// end, in as many reads as it takes (smaps takes several).
+TEST(Read, FilesReportingSizeZeroAreReadWhole) {
+  Val status = Val::chars("/proc/self/status"), smaps = Val::chars("/proc/self/smaps"), r, s;
+  rt::read(&r, &status);
+  EXPECT_TRUE(r.text().ends_with("\n") && r.text().find("\nnonvoluntary_ctxt_switches:") != std::string::npos);
+  rt::read(&s, &smaps);
+  EXPECT_TRUE(s.text().size() > 4096 && s.text().ends_with("\n"));
+}
+
+// A name of more than one axis stops the program; a name holding NUL is
+// refused as one the system cannot open, and nothing is created.
+TEST(FilesDeathTest, NamesThatNameNoOneFile) {
+  TempDir dir;
+  Val matrix = Val::chars("target", {1, 6}), mode = Val::chars("w"), text = Val::chars("t"), r;
+  EXPECT_RTERROR(rt::open(&r, &mode, &matrix), "^" RTMSG("\\[open\\]: bad file name rank") "$");
+  EXPECT_RTERROR(rt::read(&r, &matrix), "^" RTMSG("\\[read\\]: bad file name rank") "$");
+  EXPECT_RTERROR(rt::fwrite(&r, &matrix, &text, "a"), "^" RTMSG("fwrite: bad file name rank") "$");
+  EXPECT_RTERROR(rt::write(&r, &matrix, &text), "^" RTMSG("fwrite: bad file name rank") "$");
+
+  std::string report = dir / "report";
+  Val nul = Val::chars(report + std::string(1, '\0') + ".txt");
+  Val fd, text0;
+  rt::open(&fd, &mode, &nul);
+  EXPECT_EQ(fd.first(), -1);
+  {
+    Capture streams;
+    rt::read(&text0, &nul);
+    EXPECT_EQ(text0.text(), "");
+    EXPECT_EQ(streams.err(), "\nread: can't find " + report + "\n");
+  }
+  const std::string refused = "^\nfwrite: can't open " + report + "\n" RTMSG("fwrite: open failed") "$";
+  EXPECT_RTERROR(rt::fwrite(&r, &nul, &text, "w"), refused);
+  EXPECT_RTERROR(rt::write(&r, &nul, &text), refused);
+  EXPECT_NE(::access(report.c_str(), F_OK), 0);
+}
+
 TEST(Read, MissingFileIsReportedAndGivesNothing) {
   Val name = Val::chars("/nonexistent/zelvo"), r;
   Capture streams;
@@ -365,7 +402,15 @@ TEST(Write, ToDescriptors) {
   Val closed = Val::intscalar(fd), text = Val::chars("lost"), r;
   rt::write(&r, &closed, &text);
   EXPECT_EQ(r.first(), -1);
-  EXPECT_EQ(streams.err(), "[write]: write error [-1] \n");
+  EXPECT_EQ(streams.err(), "[write]: write error [-1] Bad file descriptor\n");
+
+  int failure = -1;  // the caller's to report: nothing on the stream
+  Capture quiet;
+  Val q;
+  rt::write(&q, &closed, &text, &failure);
+  EXPECT_EQ(q.first(), -1);
+  EXPECT_EQ(failure, EBADF);
+  EXPECT_EQ(quiet.err(), "");
 }
 
 TEST(Write, ShortWriteIsReported) {
@@ -379,8 +424,8 @@ TEST(Write, ShortWriteIsReported) {
   int32_t c = static_cast<int32_t>(r.first());
   EXPECT_GT(c, 0);
   EXPECT_LT(c, 10000);
-  EXPECT_EQ(streams.err(),
-            "[write]: no free space, [10000] bytes requested, [" + std::to_string(c) + "] bytes written \n");
+  EXPECT_EQ(streams.err(), "[write]: Resource temporarily unavailable, [10000] bytes requested, [" +
+                               std::to_string(c) + "] bytes written \n");
   ::close(ends[0]);
   ::close(ends[1]);
 }

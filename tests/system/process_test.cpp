@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -127,6 +128,26 @@ TEST(Pipe, ReadsInterruptedByASignalAreResumed) {
 TEST(Pipe, FeedsTheLargestInputWhole) {
   Val input(rt::Char, {1, INT32_MAX});
   EXPECT_EQ(piped("wc -c", input), "2147483647\n");
+}
+
+// A process limit that refuses every fork: pipe and spawn try again for
+// about a second, then stop with the system's reason. Root is not held to
+// the limit, so the test gives up root first.
+TEST(PipeDeathTest, ForksRefusedForWantOfProcessesStopTheProgram) {
+  Val command = Val::chars("echo no"), none = Val::chars(""), two = Val::intscalar(2), r;
+  for (bool spawning : {false, true}) {
+    auto start = std::chrono::steady_clock::now();
+    auto child = zelvotest::runchild([&] {
+      rlimit nothing = {0, 0};
+      if (setrlimit(RLIMIT_NPROC, &nothing) != 0 || (geteuid() == 0 && setuid(65534) != 0)) _exit(99);
+      if (spawning) rt::spawn(&r, &two, &command);
+      else rt::pipe(&r, &command, &none);
+    });
+    std::string which = spawning ? "[spawn]" : "[pipe]";
+    EXPECT_EQ(child.err, "system error: " + which + ": fork failed (11: Resource temporarily unavailable)\n");
+    EXPECT_EQ(child.status, 1);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+  }
 }
 
 TEST(PipeDeathTest, NonCharacterCommand) {
