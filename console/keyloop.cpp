@@ -117,14 +117,21 @@ bool dispatch(KeyState& k, const Key& key) {
     case KeyKind::Delete: deletechar(k); break;
     case KeyKind::Up: up(k); break;
     case KeyKind::Down: down(k); break;
-    case KeyKind::Right: right(k); break;
+    case KeyKind::Right:
+      if (rightrefused(k)) {
+        bell();
+      } else {
+        right(k);
+      }
+      break;
     case KeyKind::Left: left(k); break;
     case KeyKind::Refused: bell(); break;
     case KeyKind::Characters:
     case KeyKind::Paste:
       if (key.count > 0) {
         std::string_view text = textof(k.Text.get());
-        insert(k, Temp(charvec(text.substr(static_cast<std::size_t>(key.from), static_cast<std::size_t>(key.count)))));
+        if (!insert(k, Temp(charvec(text.substr(static_cast<std::size_t>(key.from), static_cast<std::size_t>(key.count))))))
+          bell();  // the line would pass its longest
       }
       break;
     case KeyKind::Return:
