@@ -297,10 +297,15 @@ Pos locate(const KeyState& k, int32_t width, int32_t at) {
 }
 
 // Lays out the prompt and Line at a width, keeping the rows of RowStarts
-// that start at or before the glyph at `from` (nothing changed before it)
-// and walking on from there to the line's end, for the rows after.
+// that start before the glyph at `from` (nothing changed before it, and
+// the glyph a row starts with is still there) and walking on from the last
+// of them to the line's end, for the rows after.
 Layout relayout(KeyState& k, int32_t width, int32_t from) {
-  int32_t kept = from > 0 ? std::max(rowof(k, from) + 1, 1) : 1;
+  int32_t kept = 1;
+  if (from > 0) {
+    const int32_t* starts = rt::ints(k.RowStarts.get());
+    kept = std::max(static_cast<int32_t>(std::lower_bound(starts, starts + rowcount(k), 4 * from) - starts), 1);
+  }
   std::vector<int32_t> after;
   Walk w(k, width);
   int32_t row = kept - 1;
