@@ -416,8 +416,12 @@ void drawanew(std::string& out, const KeyState& k, const Layout& l, int32_t top,
   }
   if (num(k.TopRow) < 0 && height > 1)
     out += std::string(static_cast<std::size_t>(height - 1), term::linefeed) + term::rowsup(height - 1);
-  fromrow(w, top, rowstart(k, top));
-  tocursor(out, l, drawon(out, w, top + height - 1));
+  int32_t row = top;  // a fresh row below the line's end has nothing to draw
+  if (top < rowcount(k)) {
+    fromrow(w, top, rowstart(k, top));
+    row = drawon(out, w, top + height - 1);
+  }
+  tocursor(out, l, row);
 }
 
 // Draws what an edit changed, from the glyph at `from` on, when the window
