@@ -457,6 +457,7 @@ int32_t firstchanged(const KeyState& k, int32_t oldlength, int32_t from) {
   std::string_view line = textof(k.Line.get());
   int32_t n = static_cast<int32_t>(line.size()), prompt = length(k.Prompt.get());
   if (from >= n && from >= oldlength) return prompt + n;
+  from = std::min(from, n);
   if (from == 0) return prompt;
   bool ascii = !utf8codeset() || static_cast<unsigned char>(line[static_cast<std::size_t>(from - 1)]) < 0x80;
   return prompt + glyphstart(line, std::max(from - (ascii ? 1 : 4), 0));
