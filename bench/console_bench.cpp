@@ -341,6 +341,131 @@ void latencygoals(const std::string& bench, const std::string& what) {
   }
 }
 
+// Long lines: the cost of a key on them, against the same key on a short
+// line, in sessions whose line is set up before the first key.
+
+// Reads everything the loop writes on its terminal until it has been quiet
+// for `quietms`; gives the bytes read.
+std::size_t drain(KeySession& s, int quietms) {
+  std::size_t got = 0;
+  char buf[65536];
+  pollfd p{s.master(), POLLIN, 0};
+  while (poll(&p, 1, quietms) > 0) {
+    ssize_t k = read(s.master(), buf, sizeof buf);
+    if (k <= 0) break;
+    got += static_cast<std::size_t>(k);
+  }
+  return got;
+}
+
+// A session of the console at 46x7 (or cols x rows) with a line of `length`
+// letters, the cursor after `curp`, after one key that shows the line.
+struct LongLine {
+  LongLine(int32_t length, int32_t curp, int cols = 46, int rows = 7)
+      : session(KeySession::withline(length, curp), cols, rows) {
+    ok = !session.start().empty() && session.type(length == curp ? "\033[C" : "\033[D");
+    drain(session, 100);
+  }
+  KeySession session;
+  bool ok = false;
+};
+
+// The CPU time per key in us of `count` keys typed one per read on a line of
+// `length` letters, the cursor at its end or in its middle.
+template <int32_t length, bool middle>
+void keycost(benchmark::State& state) {
+  const std::string key = middle ? "\033[D" : "x";
+  constexpr int count = 200;
+  for (auto _ : state) {
+    LongLine line(length, middle ? length / 2 : length);
+    if (!line.ok) {
+      state.SkipWithError("the key loop did not start");
+      return;
+    }
+    double before = cputime(line.session.pid());
+    for (int i = 0; i < count; ++i) {
+      line.session.type(key);
+      drain(line.session, 0);
+    }
+    drain(line.session, 100);
+    state.counters["cpu us"] = (cputime(line.session.pid()) - before) * 1e3 / count;
+  }
+}
+
+// The peak resident memory in MB (10^6 bytes) of a process so far.
+double peakmb(pid_t pid) {
+  std::FILE* f = std::fopen(("/proc/" + std::to_string(pid) + "/status").c_str(), "r");
+  if (!f) return NAN;
+  char row[256];
+  long kb = -1;
+  while (std::fgets(row, sizeof row, f))
+    if (std::sscanf(row, "VmHWM: %ld kB", &kb) == 1) break;
+  std::fclose(f);
+  return kb < 0 ? NAN : static_cast<double>(kb) * 1024 / 1e6;
+}
+
+// Editing a line of `length` letters: letters typed at the end, Left to the
+// middle in steps, letters typed there, Backspace and Delete; then the peak
+// resident memory of the session.
+template <int32_t length>
+void editmemory(benchmark::State& state) {
+  for (auto _ : state) {
+    LongLine line(length, length);
+    if (!line.ok) {
+      state.SkipWithError("the key loop did not start");
+      return;
+    }
+    std::vector<std::string> keys = {"ab", "cd", "\033[D", "\033[D", "ef", "\b", "\033[3~", "\033[D", "gh", "\b"};
+    for (const std::string& key : keys) {
+      line.session.type(key);
+      drain(line.session, 0);
+    }
+    drain(line.session, 100);
+    state.counters["peak MB"] = peakmb(line.session.pid());
+  }
+}
+
+// The bytes written on the terminal for a letter typed at the end of a line
+// of `length` letters at 80x24.
+template <int32_t length>
+void letterbytes(benchmark::State& state) {
+  for (auto _ : state) {
+    LongLine line(length, length, 80, 24);
+    if (!line.ok) {
+      state.SkipWithError("the key loop did not start");
+      return;
+    }
+    line.session.type("x");
+    state.counters["bytes"] = static_cast<double>(drain(line.session, 200));
+  }
+}
+
+void longlinegoals() {
+  const char *end100 = "key at the end, 100", *end100k = "key at the end, 100000", *mid100 = "Left in the middle, 100",
+             *mid100k = "Left in the middle, 100000", *mem0 = "editing, empty line", *mem1m = "editing, 1000000",
+             *bytes10 = "letter at the end, 10", *bytes1k = "letter at the end, 1000";
+  auto once = [](const char* name, void (*run)(benchmark::State&)) {
+    benchmark::RegisterBenchmark(name, run)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+  };
+  once(end100, keycost<100, false>);
+  once(end100k, keycost<100000, false>);
+  once(mid100, keycost<100, true>);
+  once(mid100k, keycost<100000, true>);
+  once(mem0, editmemory<0>);
+  once(mem1m, editmemory<1000000>);
+  once(bytes10, letterbytes<10>);
+  once(bytes1k, letterbytes<1000>);
+  addgoal({"CPU per key at the end of a 100000-char line", Test::Ratio, 10, "us", counter(end100k, "cpu us"),
+           counter(end100, "cpu us")});
+  addgoal({"CPU per Left in the middle of a 100000-char line", Test::Ratio, 10, "us", counter(mid100k, "cpu us"),
+           counter(mid100, "cpu us")});
+  addgoal({"peak memory editing a 1000000-byte line, over an empty one", Test::Excess, 4, "MB",
+           counter(mem1m, "peak MB"), counter(mem0, "peak MB")});
+  addgoal({"bytes for a letter at the end of a 1000-char line at 80x24", Test::Excess, 16, "bytes",
+           counter(bytes1k, "bytes"), counter(bytes10, "bytes")});
+}
+zelvobench::Adder longlines(longlinegoals);
+
 zelvobench::Adder added([] {
   const char* atonce = "keys at once", *apart = "keys 15 ms apart", *waiting = "idle 10 s";
   benchmark::RegisterBenchmark(atonce, keys<0>)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);

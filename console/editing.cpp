@@ -2,6 +2,7 @@
 #include "console/editing.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "console/arrays.h"
 #include "console/chars.h"
@@ -19,15 +20,14 @@ rt::Array minusfloored(const rt::Array& a, int32_t b) {
   return dyadic(rt::OpMax, Temp(intscalar(0)), Temp(dyadic(rt::OpMinus, a, Temp(intscalar(b)))));
 }
 
-// Line <- (CurP take Line), tail.
-void rejoin(KeyState& k, const rt::Array& tail) {
-  k.Line.set(catenate(Temp(take(k.CurP.get(), k.Line.get())), tail));
+// Line <- (CurP take old), tail: old is the line as it was, handed over
+// rather than copied.
+void rejoin(KeyState& k, const rt::Array& old, const rt::Array& tail) {
+  k.Line.set(catenate(Temp(take(k.CurP.get(), old)), tail));
 }
 
 // The columns of the n bytes of Line from byte `from` on.
-int32_t columnsat(const KeyState& k, int32_t from, int32_t n) {
-  return columns(Temp(take(Temp(intscalar(n)), Temp(drop(Temp(intscalar(from)), k.Line.get())))));
-}
+int32_t columnsat(const KeyState& k, int32_t from, int32_t n) { return columns(k.Line.get(), from, n); }
 
 // n copies of a terminal command or character: what moves the cursor, or
 // wipes, n columns.
@@ -48,22 +48,23 @@ rt::Array closegap(const KeyState& k, int32_t w) {
 
 // Takes a character of n bytes out of Line at the cursor, Tmp holding what
 // follows it, and shows the change with `part`.
-void takeout(KeyState& k, int32_t n, const rt::Array& part) {
-  Temp old(copyof(k.Line.get()));
-  rejoin(k, k.Tmp.get());
+void takeout(KeyState& k, int32_t n, const std::function<rt::Array()>& part) {
+  Var old("old", k.Line.take());
+  rejoin(k, old.get(), k.Tmp.get());
   k.Nl.set(minusfloored(k.Nl.get(), n));
-  showedit(k, old, part);
+  showedit(k, old.get(), num(k.CurP), part);
 }
 
 // Shows Line in place of the line `old`, the cursor at its end: the old
 // line is wiped with blanks, then the new one written after the prompt.
 void replaceline(KeyState& k, const rt::Array& old) {
-  Temp crprompt(catenate(Temp(charscalar(term::rowstart)), k.Prompt.get()));
-  Temp blanks(times(columns(old), Temp(charscalar(' '))));
-  Temp part(joined(crprompt, blanks, crprompt, Temp(visible(k.Line.get()))));
   k.Nl.set(intscalar(length(k.Line.get())));
   k.CurP.set(copyof(k.Nl.get()));
-  showedit(k, old, part);
+  showedit(k, old, 0, [&] {
+    Temp crprompt(catenate(Temp(charscalar(term::rowstart)), k.Prompt.get()));
+    Temp blanks(times(columns(old), Temp(charscalar(' '))));
+    return joined(crprompt, blanks, crprompt, Temp(visible(k.Line.get())));
+  });
 }
 }  // namespace
 
@@ -80,15 +81,18 @@ void setconstants(KeyState& k) {
   readcodeset();
 }
 
-void insert(KeyState& k, const rt::Array& text) {
+bool insert(KeyState& k, const rt::Array& text) {
+  int32_t n = length(text), at = num(k.CurP);
+  if (num(k.Nl) > maxline - n) return false;
   k.Tmp.set(drop(k.CurP.get(), k.Line.get()));
-  Temp part(joined(Temp(visible(text)), k.SaveCur.get(), Temp(visible(k.Tmp.get())), k.RestoreCur.get()));
-  Temp old(copyof(k.Line.get()));
-  rejoin(k, Temp(catenate(text, k.Tmp.get())));
-  int32_t n = length(text);
+  Var old("old", k.Line.take());
+  rejoin(k, old.get(), Temp(catenate(text, k.Tmp.get())));
   k.CurP.set(plus(k.CurP.get(), n));
   k.Nl.set(plus(k.Nl.get(), n));
-  showedit(k, old, part);
+  showedit(k, old.get(), at, [&] {
+    return joined(Temp(visible(text)), k.SaveCur.get(), Temp(visible(k.Tmp.get())), k.RestoreCur.get());
+  });
+  return true;
 }
 
 void backspace(KeyState& k) {
@@ -96,9 +100,8 @@ void backspace(KeyState& k) {
   int32_t n = charbefore(k.Line.get(), num(k.CurP));
   int32_t w = columnsat(k, num(k.CurP) - n, n);
   k.Tmp.set(drop(k.CurP.get(), k.Line.get()));
-  Temp part(catenate(Temp(times(w, k.Bs.get())), Temp(closegap(k, w))));
   k.CurP.set(minusfloored(k.CurP.get(), n));
-  takeout(k, n, part);
+  takeout(k, n, [&] { return catenate(Temp(times(w, k.Bs.get())), Temp(closegap(k, w))); });
 }
 
 void deletechar(KeyState& k) {
@@ -106,7 +109,7 @@ void deletechar(KeyState& k) {
   int32_t n = charafter(k.Line.get(), num(k.CurP));
   int32_t w = columnsat(k, num(k.CurP), n);
   k.Tmp.set(drop(Temp(plus(k.CurP.get(), n)), k.Line.get()));
-  takeout(k, n, Temp(closegap(k, w)));
+  takeout(k, n, [&] { return closegap(k, w); });
 }
 
 void left(KeyState& k) {
@@ -114,20 +117,28 @@ void left(KeyState& k) {
   int32_t n = charbefore(k.Line.get(), num(k.CurP));
   int32_t w = columnsat(k, num(k.CurP) - n, n);
   k.CurP.set(minusfloored(k.CurP.get(), n));
-  showedit(k, k.Line.get(), Temp(times(w, k.CurL.get())));
+  showedit(k, k.Line.get(), num(k.Nl), [&] { return times(w, k.CurL.get()); });
 }
 
-// Past the end the cursor moves one column and the line grows by a blank.
+bool rightrefused(const KeyState& k) { return num(k.CurP) >= num(k.Nl) && num(k.Nl) >= maxline; }
+
+// Past the end the cursor moves one column and the line grows by a blank,
+// up to the longest line.
 void right(KeyState& k) {
-  int32_t n = std::max(1, charafter(k.Line.get(), num(k.CurP)));
-  int32_t w = num(k.CurP) < num(k.Nl) ? columnsat(k, num(k.CurP), n) : 1;
+  if (rightrefused(k)) return;
+  int32_t n = std::max(1, charafter(k.Line.get(), num(k.CurP))), at = num(k.CurP);
+  bool grows = at + n > num(k.Nl);
+  int32_t w = at < num(k.Nl) ? columnsat(k, at, n) : 1;
   k.CurP.set(plus(k.CurP.get(), n));
-  Temp old(copyof(k.Line.get()));
-  if (firstint(Temp(dyadic(rt::OpGreater, k.CurP.get(), k.Nl.get()))) != 0) {
-    k.Line.set(catenate(k.Line.get(), Temp(charscalar(' '))));
-    k.Nl.set(plus(k.Nl.get(), 1));
+  auto part = [&] { return times(w, k.CurR.get()); };
+  if (!grows) {
+    showedit(k, k.Line.get(), num(k.Nl), part);
+    return;
   }
-  showedit(k, old, Temp(times(w, k.CurR.get())));
+  Var old("old", k.Line.take());
+  k.Line.set(catenate(old.get(), Temp(charscalar(' '))));
+  k.Nl.set(plus(k.Nl.get(), 1));
+  showedit(k, old.get(), at, part);
 }
 
 void emptyhistory(KeyState& k) {

@@ -18,11 +18,15 @@ namespace zelvo {
 // reads the locale's codeset for the screen.
 void setconstants(KeyState& k);
 
-void insert(KeyState& k, const rt::Array& text);  // text (characters) at the cursor
+// text (characters) at the cursor; false, and nothing changes, when Line
+// would pass maxline bytes
+bool insert(KeyState& k, const rt::Array& text);
 void backspace(KeyState& k);  // the character left of the cursor
 void deletechar(KeyState& k); // the character under the cursor
 void left(KeyState& k);
-void right(KeyState& k);      // past the end the line grows by a blank
+void right(KeyState& k);      // past the end the line grows by a blank, up to maxline bytes
+// Whether Right would take Line past maxline bytes (a refused key).
+bool rightrefused(const KeyState& k);
 
 // The history (console/keystate.h). Only Return changes the stored lines;
 // Up and Down walk them one line at a time, each costing the length of the

@@ -216,11 +216,17 @@ bool dispatch(KeyState& k, const Key& key) {
     case KeyKind::Delete: deletechar(k); break;
     case KeyKind::Up: up(k); break;
     case KeyKind::Down: down(k); break;
-    case KeyKind::Right: right(k); break;
+    case KeyKind::Right:
+      if (rightrefused(k)) {
+        bell();
+      } else {
+        right(k);
+      }
+      break;
     case KeyKind::Left: left(k); break;
     case KeyKind::Refused: bell(); break;
     case KeyKind::Characters:
-      insert(k, Temp(charvec(keybytes(k, key))));
+      if (!insert(k, Temp(charvec(keybytes(k, key))))) bell();  // the line would pass maxline
       break;
     case KeyKind::Paste: pasted(k, keybytes(k, key), true); break;
     case KeyKind::Return:

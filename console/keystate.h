@@ -9,7 +9,8 @@
 
 namespace zelvo {
 
-constexpr int32_t maxline = 9999999;  // the most bytes a line holds: its count is written in seven columns
+// The longest line in bytes: a line's count is written in seven columns.
+constexpr int32_t maxline = 9999999;
 
 // The values of Flag: the last move in the history.
 enum class Move : char {
@@ -57,6 +58,12 @@ struct KeyState {
   Var CurRow{"CurRow"};  // the row where the window's cursor stands
   Var EndRow{"EndRow"};  // the row of the line's end
   Var TopRow{"TopRow"};  // for a line taller than the window, its row in the window's top row; else -1
+  Var CurCol{"CurCol"};  // the column where the window's cursor stands; -1 after an action's own bytes
+  // Where each row of the prompt and Line starts, laid out at Width columns:
+  // 4 times the offset of its first character (the prompt's bytes, then
+  // Line's) plus the part of that character's picture the row starts with.
+  Var RowStarts{"RowStarts"};
+  Var Width{"Width"};
 };
 
 // The value of an integer variable of the loop.

@@ -103,34 +103,54 @@ Glyph single(std::string_view s, int32_t at) {
   return g;
 }
 
-// The characters of s in order, each zero-width character joined to the
-// character before it.
-std::vector<Glyph> glyphs(std::string_view s) {
-  std::vector<Glyph> out;
-  out.reserve(s.size());
-  int32_t n = static_cast<int32_t>(s.size());
-  for (int32_t at = 0; at < n;) {
-    Glyph g = single(s, at);
-    at += g.bytes;
-    if (g.cols == 0 && !g.merges && !out.empty()) {
-      out.back().bytes += g.bytes;
-    } else {
-      out.push_back(std::move(g));
-    }
+// Whether the byte at `at` of s can only continue a UTF-8 sequence.
+bool continuation(std::string_view s, int32_t at) {
+  unsigned char b = static_cast<unsigned char>(s[static_cast<std::size_t>(at)]);
+  return b >= 0x80 && b <= 0xBF;
+}
+
+// Where the character that holds byte `at` of s starts: a byte that can
+// only continue a sequence belongs to the valid sequence that covers it, if
+// one starts within the three bytes before it, else it stands alone. Any
+// other byte starts a character wherever it stands.
+int32_t charstart(std::string_view s, int32_t at) {
+  if (!utf8codeset() || !continuation(s, at)) return at;
+  for (int32_t from = at - 1; from >= 0 && from >= at - 3; --from) {
+    if (continuation(s, from)) continue;
+    char32_t cp = 0;
+    return sequence(s.substr(static_cast<std::size_t>(from)), &cp) > at - from ? from : at;
   }
-  return out;
+  return at;
+}
+
+// Whether the character at byte `at` of s goes with the character before
+// it: a zero-width one.
+bool joins(std::string_view s, int32_t at) {
+  Glyph g = single(s, at);
+  return g.cols == 0 && !g.merges;
+}
+
+// Where the glyph (a character and the zero-width characters after it)
+// that holds byte `at` of s starts: found by stepping back from it.
+int32_t glyphstart(std::string_view s, int32_t at) {
+  int32_t from = charstart(s, at);
+  while (from > 0 && joins(s, from)) from = charstart(s, from - 1);
+  return from;
+}
+
+// The glyph of s that starts at byte `at`, zero-width characters after it
+// joined.
+Glyph glyphat(std::string_view s, int32_t at) {
+  Glyph g = single(s, at);
+  int32_t n = static_cast<int32_t>(s.size());
+  while (at + g.bytes < n && joins(s, at + g.bytes)) g.bytes += single(s, at + g.bytes).bytes;
+  return g;
 }
 
 // Appends what shows g, a character of s.
 void draw(std::string& out, std::string_view s, const Glyph& g) {
   out += g.picture;
   out += s.substr(static_cast<std::size_t>(g.start + g.base), static_cast<std::size_t>(g.bytes - g.base));
-}
-
-int32_t sumcols(const std::vector<Glyph>& gs) {
-  int32_t c = 0;
-  for (const Glyph& g : gs) c += g.cols;
-  return c;
 }
 
 // A place on the screen, counted from the start of the prompt's row. A
@@ -155,71 +175,156 @@ Pos beyond(Pos p, int32_t width) { return width > 0 && p.col >= width ? Pos{p.ro
 
 // Whether text, after the prompt, fits in the prompt's row with the cursor
 // after it, and is made of characters that show the same wherever they
-// stand (so that the actions' own bytes show it right).
+// stand (so that the actions' own bytes show it right). A character takes
+// at most four bytes for each of its columns, so a longer text is not
+// looked at.
 bool inrow(const KeyState& k, const rt::Array& text, int32_t width) {
-  std::vector<Glyph> gs = glyphs(textof(text));
+  std::string_view s = textof(text);
+  if (width > 0 && s.size() >= 4 * static_cast<std::size_t>(width)) return false;
   // A zero-width character written apart from the character it goes with
   // (after a cursor command, or at the line's start) lands on whichever
   // character the emulator picks: xterm takes the one left of the cursor,
   // others only the one printed last. Lines holding one are drawn whole.
-  for (const Glyph& g : gs)
+  int32_t n = static_cast<int32_t>(s.size());
+  for (int32_t at = 0; at < n;) {
+    Glyph g = glyphat(s, at);
     if (g.merges || g.bytes > g.base || g.cols == 0) return false;
-  return width == 0 || sumcols(glyphs(textof(k.Prompt.get()))) + sumcols(gs) < width;
+    at += g.bytes;
+  }
+  return width == 0 || columns(k.Prompt.get()) + columns(text) < width;
 }
 
-// One character of the terminal's, placed: where it stands and the bytes
-// that show it (zero-width characters that go with it included).
-struct Piece {
-  Pos at;
-  std::string bytes;
+// The terminal's characters (pieces) that show the prompt and Line, one at
+// a time, from a place known to start one, placed at a width as the
+// terminal places them; nothing is allocated. A glyph is one piece, or for
+// a picture that a row's end can part (a caret pair, M- and a caret pair)
+// one piece per column. Offsets count the prompt's bytes, then Line's.
+class Walk {
+ public:
+  Walk(const KeyState& k, int32_t width)
+      : prompt_(textof(k.Prompt.get())), line_(textof(k.Line.get())), width_(width) {}
+
+  int32_t total() const { return static_cast<int32_t>(prompt_.size() + line_.size()); }
+  int32_t promptsize() const { return static_cast<int32_t>(prompt_.size()); }
+
+  // Goes to part `part` of the glyph at offset `at`, whose piece stands at
+  // `pos` (where the glyph before it left the terminal's cursor, or the
+  // start of a row).
+  void from(int32_t at, int32_t part, Pos pos) {
+    at_ = at;
+    part_ = part;
+    end_ = pos;
+    fixed_ = true;
+    load();
+  }
+  bool done() const { return at_ >= total(); }
+  int32_t at() const { return at_; }
+  int32_t part() const { return part_; }
+  // Where the next piece stands. A piece of no columns (a zero-width
+  // character that begins the line) stays where the one before it ended,
+  // as the terminal puts it on that character's cell, even in a pending
+  // wrap.
+  Pos next() const { return fixed_ || g_.cols == 0 ? end_ : startof(end_, g_, width_); }
+  // Where the cursor stands before the next glyph.
+  Pos cursor() const { return fixed_ ? end_ : startof(end_, g_, width_); }
+  // Where the last piece placed ends.
+  Pos end() const { return end_; }
+
+  // Places the next piece, and appends its bytes to out when given.
+  void place(std::string* out) {
+    Pos at = next();
+    if (g_.cols != 0) end_ = {at.row, at.col + g_.cell};
+    fixed_ = false;
+    if (out) {
+      std::string_view s = text(), picture = g_.picture;
+      bool last = part_ + 1 == parts_;
+      *out += parts_ == 1 ? picture : picture.substr(static_cast<std::size_t>(part_), last ? std::string::npos : 1);
+      if (last) *out += s.substr(static_cast<std::size_t>(g_.start + g_.base), static_cast<std::size_t>(g_.bytes - g_.base));
+    }
+    if (++part_ < parts_) return;
+    at_ += g_.bytes;
+    part_ = 0;
+    load();
+  }
+
+ private:
+  std::string_view text() const { return at_ < promptsize() ? prompt_ : line_; }
+  void load() {
+    if (done()) return;
+    g_ = glyphat(text(), at_ < promptsize() ? at_ : at_ - promptsize());
+    parts_ = g_.cols > 0 && g_.cell > 0 && g_.cols > g_.cell ? g_.cols / g_.cell : 1;
+  }
+
+  std::string_view prompt_, line_;
+  int32_t width_, at_ = 0, part_ = 0, parts_ = 1;
+  Pos end_;
+  bool fixed_ = true;
+  Glyph g_;
 };
 
-// The prompt and Line laid out at a width: their characters in order, where
-// the line ends, and where the cursor stands (at the start of the character
-// after CurP bytes; past the end, after the line, on a fresh row if the
-// line fills its last).
+// A row start as RowStarts keeps it.
+int32_t rowcode(const Walk& w) { return 4 * w.at() + w.part(); }
+
+// The walk from the start of row `row`, whose code is `code`.
+void fromrow(Walk& w, int32_t row, int32_t code) { w.from(code / 4, code % 4, {row, 0}); }
+
+// The prompt and Line laid out at a width: where the line ends, and where
+// the cursor stands (at the start of the character after CurP bytes; past
+// the end, after the line, on a fresh row if the line fills its last).
 struct Layout {
-  std::vector<Piece> pieces;
   Pos end, cursor;
   int32_t rows() const { return std::max(end.row, cursor.row) + 1; }
 };
 
-// Appends the pieces of g, a character of s, placed from `end` on. A
-// character of no columns (one that begins the line) stays where the one
-// before it ended, as the terminal puts it on that character's cell, even
-// in a pending wrap.
-void place(Layout& l, std::string_view s, const Glyph& g, int32_t width) {
-  std::string picture;
-  draw(picture, s, g);
-  if (g.cols == 0) {
-    l.pieces.push_back({l.end, std::move(picture)});
-    return;
-  }
-  int32_t parts = g.cell > 0 && g.cols > g.cell ? g.cols / g.cell : 1;  // a caret pair parts at a row's end
-  for (int32_t i = 0; i < parts; ++i) {
-    Piece c;
-    c.at = l.end = startof(l.end, g, width);
-    std::size_t at = static_cast<std::size_t>(i);
-    c.bytes = parts == 1 ? picture : picture.substr(at, i + 1 < parts ? 1 : std::string::npos);
-    l.pieces.push_back(std::move(c));
-    l.end.col += g.cell;
-  }
+// The rows of RowStarts.
+int32_t rowcount(const KeyState& k) { return length(k.RowStarts.get()); }
+int32_t rowstart(const KeyState& k, int32_t row) { return rt::ints(k.RowStarts.get())[row]; }
+
+// The last row that starts at or before part 0 of the glyph at `at`.
+int32_t rowof(const KeyState& k, int32_t at) {
+  const int32_t* starts = rt::ints(k.RowStarts.get());
+  return static_cast<int32_t>(std::upper_bound(starts, starts + rowcount(k), 4 * at) - starts) - 1;
 }
 
-Layout layout(const KeyState& k, int32_t width) {
-  Layout l;
-  std::string_view prompt = textof(k.Prompt.get()), line = textof(k.Line.get());
-  for (const Glyph& g : glyphs(prompt)) place(l, prompt, g, width);
-  bool placed = false;
-  int32_t at = num(k.CurP);
-  for (const Glyph& g : glyphs(line)) {
-    if (!placed && g.start >= at) {
-      l.cursor = startof(l.end, g, width);
-      placed = true;
-    }
-    place(l, line, g, width);
+// Where the glyph at `at` starts, or the cursor before it: walked from
+// the start of its row. At the end, where the cursor stands after the line.
+Pos locate(const KeyState& k, int32_t width, int32_t at) {
+  Walk w(k, width);
+  int32_t row = rowof(k, at);
+  fromrow(w, row, rowstart(k, row));
+  while (!w.done() && !(w.part() == 0 && w.at() >= at)) w.place(nullptr);
+  return w.done() ? beyond(w.end(), width) : w.cursor();
+}
+
+// Lays out the prompt and Line at a width, keeping the rows of RowStarts
+// that start before the glyph at `from` (nothing changed before it, and
+// the glyph a row starts with is still there) and walking on from the last
+// of them to the line's end, for the rows after.
+Layout relayout(KeyState& k, int32_t width, int32_t from) {
+  int32_t kept = 1;
+  if (from > 0) {
+    const int32_t* starts = rt::ints(k.RowStarts.get());
+    kept = std::max(static_cast<int32_t>(std::lower_bound(starts, starts + rowcount(k), 4 * from) - starts), 1);
   }
-  if (!placed) l.cursor = beyond(l.end, width);
+  std::vector<int32_t> after;
+  Walk w(k, width);
+  int32_t row = kept - 1;
+  fromrow(w, row, from > 0 ? rowstart(k, row) : 0);
+  while (!w.done()) {
+    for (; row < w.next().row; ++row) after.push_back(rowcode(w));
+    w.place(nullptr);
+  }
+  if (from == 0 || !after.empty() || kept != rowcount(k)) {
+    rt::Array starts = rt::newarray(rt::Int, 1, rt::vect1(kept + static_cast<int32_t>(after.size())));
+    int32_t* to = rt::ints(starts);
+    if (from > 0) std::copy_n(rt::ints(k.RowStarts.get()), kept, to);
+    to[0] = 0;
+    std::copy(after.begin(), after.end(), to + kept);
+    k.RowStarts.set(starts);
+  }
+  Layout l;
+  l.end = w.end();
+  l.cursor = locate(k, width, w.promptsize() + num(k.CurP));
   return l;
 }
 
@@ -242,28 +347,43 @@ void tocursor(std::string& out, const Layout& l, int32_t row) {
   if (l.cursor.col > 0) out += term::columnsright(l.cursor.col);
 }
 
-// The prompt and Line from the start of the prompt's row, wrapped by the
-// terminal, then the cursor from the line's end to its place.
-void drawwhole(std::string& out, const Layout& l) {
-  for (const Piece& c : l.pieces) out += c.bytes;
+// The cursor from `from` to `to`, both places the window shows: a few
+// columns left by backspaces, else by rows and columns.
+void moveto(std::string& out, Pos from, Pos to) {
+  if (from.row == to.row && to.col <= from.col && from.col - to.col <= 4) {
+    out.append(static_cast<std::size_t>(from.col - to.col), term::cursorleft);
+    return;
+  }
+  if (to.row < from.row) out += term::rowsup(from.row - to.row);
+  if (to.row > from.row) out += term::rowsdown(to.row - from.row);
+  out += term::rowstart;
+  if (to.col > 0) out += term::columnsright(to.col);
+}
+
+// Writes the pieces of the walk from where it stands on, the terminal's
+// cursor at the first: up to the line's end, wrapped by the terminal; or,
+// for a line taller than the window, up to its bottom row `last`, each row
+// ended by CR LF but the last. Gives the row drawn last.
+int32_t drawon(std::string& out, Walk& w, int32_t last) {
+  int32_t row = w.next().row;
+  while (!w.done()) {
+    Pos at = w.next();
+    if (last >= 0 && at.row > last) break;
+    for (; last >= 0 && row < at.row; ++row) out += term::newrow;
+    row = at.row;
+    w.place(&out);
+  }
+  return row;
+}
+
+// The cursor from the end of a line that fits in the window, just drawn,
+// to its place.
+void fromend(std::string& out, const Layout& l) {
   if (l.cursor.row > l.end.row) {
     out += term::newrow;
   } else if (!(l.cursor == l.end)) {
     tocursor(out, l, l.end.row);
   }
-}
-
-// The line's rows top to top + height - 1, from the start of the cursor's
-// row on, each ended by CR LF but the last, then the cursor to its place.
-void drawrows(std::string& out, const Layout& l, int32_t top, int32_t height) {
-  int32_t row = top;
-  for (const Piece& c : l.pieces) {
-    if (c.at.row < top) continue;
-    if (c.at.row >= top + height) break;
-    for (; row < c.at.row; ++row) out += term::newrow;
-    out += c.bytes;
-  }
-  tocursor(out, l, row);
 }
 
 // The cursor up to the start of the row where the prompt and Line were
@@ -285,21 +405,84 @@ std::string cleared(const KeyState& k) {
 // with a stretch of its rows around the cursor's; when it first outgrows
 // the window, the rows above its prompt are scrolled away first, so that
 // none of its own rows goes to the scrollback while it is being edited.
-void redraw(KeyState& k, Size size) {
-  Layout l = layout(k, size.cols);
-  int32_t top = num(k.TopRow);
-  std::string out = cleared(k);
-  if (size.rows == 0 || l.rows() <= size.rows) {
-    drawwhole(out, l);
-    top = -1;
+void drawanew(std::string& out, const KeyState& k, const Layout& l, int32_t top, int32_t height) {
+  out += cleared(k);
+  Walk w(k, num(k.Width));
+  if (top < 0) {
+    fromrow(w, 0, 0);
+    drawon(out, w, -1);
+    fromend(out, l);
+    return;
+  }
+  if (num(k.TopRow) < 0 && height > 1)
+    out += std::string(static_cast<std::size_t>(height - 1), term::linefeed) + term::rowsup(height - 1);
+  int32_t row = top;  // a fresh row below the line's end has nothing to draw
+  if (top < rowcount(k)) {
+    fromrow(w, top, rowstart(k, top));
+    row = drawon(out, w, top + height - 1);
+  }
+  tocursor(out, l, row);
+}
+
+// Draws what an edit changed, from the glyph at `from` on, when the window
+// shows the rest as it was: the cursor from its place to that glyph's,
+// everything after it cleared and drawn again, as far as the window goes.
+// Where nothing changed (from at the end), only the cursor moves.
+void drawchange(std::string& out, const KeyState& k, const Layout& l, int32_t from, int32_t top, int32_t height) {
+  Pos was{num(k.CurRow), num(k.CurCol)};
+  Walk w(k, num(k.Width));
+  if (from >= w.total()) {
+    moveto(out, was, l.cursor);
+    return;
+  }
+  Pos at = locate(k, num(k.Width), from);
+  moveto(out, was, at);
+  out += term::clearbelow;
+  w.from(from, 0, at);
+  if (top < 0) {
+    drawon(out, w, -1);
+    fromend(out, l);
   } else {
-    if (top < 0 && size.rows > 1)
-      out += std::string(static_cast<std::size_t>(size.rows - 1), term::linefeed) + term::rowsup(size.rows - 1);
-    top = firstshown(top, l, size.rows);
-    drawrows(out, l, top, size.rows);
+    tocursor(out, l, drawon(out, w, top + height - 1));
+  }
+}
+
+// The first glyph that an edit of Line from byte `from` on may have
+// changed, as an offset after the prompt: the one that holds the byte
+// before, which a character typed after it may join or complete; under
+// UTF-8 the one that holds the fourth byte before, unless the byte before
+// is ASCII, as a sequence is at most four bytes long. At or past both ends
+// of the line, before and after the edit, nothing changed: the end.
+int32_t firstchanged(const KeyState& k, int32_t oldlength, int32_t from) {
+  std::string_view line = textof(k.Line.get());
+  int32_t n = static_cast<int32_t>(line.size()), prompt = length(k.Prompt.get());
+  if (from >= n && from >= oldlength) return prompt + n;
+  from = std::min(from, n);
+  if (from == 0) return prompt;
+  bool ascii = !utf8codeset() || static_cast<unsigned char>(line[static_cast<std::size_t>(from - 1)]) < 0x80;
+  return prompt + glyphstart(line, std::max(from - (ascii ? 1 : 4), 0));
+}
+
+// Shows the prompt and Line as laid out now. While the window shows them
+// as laid out at the same width, only what changed from the glyph at
+// `from` on is drawn, unless the window's top row changes; else all is
+// drawn anew.
+void redraw(KeyState& k, Size size, int32_t from) {
+  bool kept = num(k.CurCol) >= 0 && num(k.Width) == size.cols;
+  Layout l = relayout(k, size.cols, kept ? from : 0);
+  int32_t top = size.rows == 0 || l.rows() <= size.rows ? -1 : firstshown(num(k.TopRow), l, size.rows);
+  k.Width.set(intscalar(size.cols));
+  std::string out;
+  int32_t prompt = length(k.Prompt.get());
+  if (kept && top == num(k.TopRow) && from > prompt && (from >= prompt + length(k.Line.get()) ||
+                                                        locate(k, size.cols, from).row >= std::max(top, 0))) {
+    drawchange(out, k, l, from, top, size.rows);
+  } else {
+    drawanew(out, k, l, top, size.rows);
   }
   show(k, Temp(charvec(out)));
   k.CurRow.set(intscalar(l.cursor.row));
+  k.CurCol.set(intscalar(l.cursor.col));
   k.EndRow.set(intscalar(l.end.row));
   k.TopRow.set(intscalar(top));
 }
@@ -307,26 +490,38 @@ void redraw(KeyState& k, Size size) {
 }  // namespace
 
 int32_t charbefore(const rt::Array& text, int32_t at) {
-  int32_t from = 0;
-  for (const Glyph& g : glyphs(textof(text))) {
-    if (g.start >= at) break;
-    from = g.start;
-  }
-  return at - from;
+  return at > 0 ? at - glyphstart(textof(text), at - 1) : 0;
 }
 
 int32_t charafter(const rt::Array& text, int32_t at) {
-  for (const Glyph& g : glyphs(textof(text)))
-    if (g.start + g.bytes > at) return g.start + g.bytes - at;
-  return 0;
+  std::string_view s = textof(text);
+  if (at >= static_cast<int32_t>(s.size())) return 0;
+  int32_t from = glyphstart(s, at);
+  return from + glyphat(s, from).bytes - at;
 }
 
-int32_t columns(const rt::Array& text) { return sumcols(glyphs(textof(text))); }
+int32_t columns(const rt::Array& text, int32_t from, int32_t n) {
+  std::string_view s = textof(text).substr(static_cast<std::size_t>(from), static_cast<std::size_t>(n));
+  int32_t cols = 0;
+  for (int32_t at = 0; at < n;) {
+    Glyph g = glyphat(s, at);
+    cols += g.cols;
+    at += g.bytes;
+  }
+  return cols;
+}
+
+int32_t columns(const rt::Array& text) { return columns(text, 0, length(text)); }
 
 rt::Array visible(const rt::Array& text) {
   std::string out;
   std::string_view s = textof(text);
-  for (const Glyph& g : glyphs(s)) draw(out, s, g);
+  int32_t n = static_cast<int32_t>(s.size());
+  for (int32_t at = 0; at < n;) {
+    Glyph g = glyphat(s, at);
+    draw(out, s, g);
+    at += g.bytes;
+  }
   return charvec(out);
 }
 
@@ -337,21 +532,26 @@ Size termsize(const rt::Array& tty) {
 }
 
 void atprompt(KeyState& k) {
-  Layout l = layout(k, termsize(k.XTtty.get()).cols);  // Line is empty
+  int32_t width = termsize(k.XTtty.get()).cols;
+  Layout l = relayout(k, width, 0);  // Line is empty
   if (l.cursor.row > l.end.row) show(k, Temp(charvec(term::newrow)));  // a prompt that fills its row
   k.CurRow.set(intscalar(l.cursor.row));
+  k.CurCol.set(intscalar(l.cursor.col));
   k.EndRow.set(intscalar(l.end.row));
   k.TopRow.set(intscalar(-1));
+  k.Width.set(intscalar(width));
 }
 
-void showedit(KeyState& k, const rt::Array& old, const rt::Array& part) {
+void showedit(KeyState& k, const rt::Array& old, int32_t from, const std::function<rt::Array()>& part) {
   Size size = termsize(k.XTtty.get());
   if (num(k.TopRow) < 0 && num(k.CurRow) == 0 && num(k.EndRow) == 0 && inrow(k, old, size.cols) &&
       inrow(k, k.Line.get(), size.cols)) {
-    if (rt::elemcount(part.rank, part.shape) > 0) show(k, part);
+    Temp bytes(part());
+    if (rt::elemcount(bytes.get().rank, bytes.get().shape) > 0) show(k, bytes);
+    k.CurCol.set(intscalar(-1));  // the window no longer shows the rows as laid out
     return;
   }
-  redraw(k, size);
+  redraw(k, size, firstchanged(k, length(old), from));
 }
 
 // A line taller than the window is written out whole from the window's top,
@@ -362,7 +562,9 @@ void endline(KeyState& k) {
   std::string out;
   if (num(k.TopRow) >= 0) {
     out = cleared(k);
-    for (const Piece& c : layout(k, termsize(k.XTtty.get()).cols).pieces) out += c.bytes;
+    Walk w(k, termsize(k.XTtty.get()).cols);
+    fromrow(w, 0, 0);
+    while (!w.done()) w.place(&out);
     out += term::newrow;
   } else if (cursor <= end) {
     if (cursor < end) out += term::rowsdown(end - cursor);

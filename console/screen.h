@@ -12,17 +12,24 @@
 //
 // Rows. A line that fits in the prompt's row, leaving room for the cursor
 // after it, is kept up to date with the editing actions' own bytes. A line
-// that wraps at the window's width is drawn anew from its prompt on. A line
-// taller than the window fills the window with the stretch of its rows
-// around the cursor's, drawn anew from the window's top at every change;
-// its rows reach the scrollback only when it is finished, whole and in
-// order. The window's size is asked of the terminal at every change, so
+// that wraps at the window's width is drawn from the first character an
+// edit changed on, the rows before left as they are (a move of the cursor
+// alone is only that); when it first wraps, it is drawn anew from its
+// prompt on. A line taller than the window fills the window with the
+// stretch of its rows around the cursor's, drawn anew from the window's top
+// when that stretch changes, else like a wrapped line; its rows reach the
+// scrollback only when it is finished, whole and in order. Each key lays
+// out only what it draws: where each row starts is kept from key to key,
+// so that the place of a character is found by walking from its row's
+// start, and the characters beside the cursor are found by stepping back
+// from it. The window's size is asked of the terminal at every change, so
 // that a resized window is followed. The rows are moved through and cleared
 // with the commands of console/terminal.h: rows up and down, columns right,
 // clear below, CR, CR LF and LF.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "runtime/core/array.h"
 
@@ -38,8 +45,10 @@ int32_t charbefore(const rt::Array& text, int32_t at);
 // (0 at the end).
 int32_t charafter(const rt::Array& text, int32_t at);
 
-// The columns that text takes on the screen.
+// The columns that text takes on the screen; the columns that its n bytes
+// from byte `from` on take (n bytes that end where a character does).
 int32_t columns(const rt::Array& text);
+int32_t columns(const rt::Array& text, int32_t from, int32_t n);
 
 // The bytes that show text on the screen.
 rt::Array visible(const rt::Array& text);
@@ -55,11 +64,14 @@ Size termsize(const rt::Array& tty);
 // is empty.
 void atprompt(KeyState& k);
 
-// Shows an edit: `part` (the action's own bytes, which assume the line sits
-// in the prompt's row) when the line shown before, `old`, and the new Line
-// both fit there; otherwise the prompt and Line drawn anew, wrapped at the
-// window's width, with the cursor after CurP bytes.
-void showedit(KeyState& k, const rt::Array& old, const rt::Array& part);
+// Shows an edit that changed Line from byte `from` on (Line's length for an
+// edit that moved the cursor only): the bytes `part` gives (the action's
+// own, which assume the line sits in the prompt's row) when the line shown
+// before, `old`, and the new Line both fit there; otherwise the prompt and
+// Line wrapped at the window's width, with the cursor after CurP bytes:
+// only the rows from the first that changed on are drawn again, or only
+// the cursor moves, while the window shows the rest as it was.
+void showedit(KeyState& k, const rt::Array& old, int32_t from, const std::function<rt::Array()>& part);
 
 // Return: the cursor to the start of a fresh row below the whole line.
 void endline(KeyState& k);

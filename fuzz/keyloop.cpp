@@ -27,8 +27,9 @@
 // their number less one (1 to 32); with bit 6 set, the byte after the
 // header repeats the piece 1 to 256 times. With the top bit set, the low 7
 // bits pick one of the tokens below: keys and their parts, paste markers,
-// characters and their first bytes. At most 160 pieces and 2048 bytes are
-// typed (the screen check costs time in the length of the lines).
+// characters and their first bytes. At most 160 pieces and 4096 bytes are
+// typed (the screen check costs time in the length of the lines), enough
+// for lines of thousands of characters.
 #include <fcntl.h>
 #include <sanitizer/common_interface_defs.h>
 #include <time.h>
@@ -55,9 +56,9 @@
 
 namespace {
 
-constexpr size_t maxpieces = 160, maxbytes = 2048;
+constexpr size_t maxpieces = 160, maxbytes = 4096;
 constexpr int widths[] = {46, 20, 80, 9, 7, 5};  // 7: the prompt fills its row; 5: it wraps
-constexpr int heights[] = {24, 7, 3, 2};  // lines taller than the window are shown in part
+constexpr int heights[] = {24, 7, 3, 2, 1};  // lines taller than the window are shown in part
 int devnull = -1, stderrcopy = -1;
 
 const char* const tokens[] = {

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -208,6 +209,47 @@ TEST(KeyLoop, APastePastTheLineCeilingIsRefusedWhole) {
   EXPECT_EQ(s.err(1000), std::string(1, term::bell));
   s.key("\r");
   EXPECT_EQ(s.out(1000), zelvotest::record("ab"));
+  EXPECT_EQ(s.finish(), 0);
+}
+
+// What the loop writes on its terminal, waiting up to firstms for the first
+// byte, then until it pauses; for keys on lines that take long to show.
+std::string shown(KeySession& s, int firstms) {
+  std::string got;
+  pollfd p{s.master(), POLLIN, 0};
+  for (char buf[65536]; poll(&p, 1, got.empty() ? firstms : 100) > 0;) {
+    ssize_t k = read(s.master(), buf, sizeof buf);
+    if (k <= 0) break;
+    got.append(buf, static_cast<std::size_t>(k));
+  }
+  return got;
+}
+
+// A line holds at most maxline bytes: a typed key, or Right past the end,
+// that would take it past is refused with one bell and changes nothing
+// (nothing is written); one that reaches the ceiling is taken.
+TEST(KeyLoop, TheLineHoldsAtMostMaxlineBytes) {
+  const std::pair<std::string, bool> keys[] = {  // a key, and whether it is refused
+      {"abc", true}, {"a", false}, {"\033[C", false}, {"\033[C", true}, {"b", true}};
+  KeySession s(KeySession::withline(maxline - 2, maxline - 2), 80, 24);
+  s.start();
+  for (const char* key : {"\033[D", "\033[C"}) {  // the line on the screen, the cursor at its end
+    s.type(key);
+    shown(s, 10000);
+  }
+  for (const auto& [key, refused] : keys) {
+    s.type(key);
+    EXPECT_EQ(shown(s, refused ? 300 : 10000).empty(), refused) << key;
+    EXPECT_EQ(s.err(refused ? 500 : 50), refused ? std::string(1, term::bell) : "") << key;
+  }
+  s.type("\r");  // the whole line on the terminal, then on standard output
+  std::string out;
+  for (int i = 0; i < 500 && out.find('\n') == std::string::npos; ++i) {
+    shown(s, 0);
+    out += s.out(10);
+  }
+  ASSERT_GE(out.size(), 8U);
+  EXPECT_EQ(out.substr(out.size() - 8), std::to_string(maxline) + "\n");
   EXPECT_EQ(s.finish(), 0);
 }
 

@@ -17,10 +17,11 @@ namespace {
 // to cross rows and to outgrow a short window, characters of the locale
 // (two-byte, wide and combining ones in UTF-8; Latin-1 bytes and C1 controls
 // in a single-byte locale), an inner CR and DEL in pastes, and every editing
-// and history key, Return now and then.
-std::vector<std::string> randomkeys(unsigned seed, int count, bool utf8) {
+// and history key, Return now and then. With `longlines`, now and then a run
+// of a thousand characters or more, wide and combining ones among them.
+std::vector<std::string> randomkeys(unsigned seed, int count, bool utf8, bool longlines = false) {
   const std::vector<std::pair<int, std::string>> keys = {
-      {30, ""}, {3, "*"}, {1, "**"},  // letters: a few, a run, a long run
+      {30, ""}, {3, "*"}, {1, "**"}, {longlines ? 2 : 0, "***"},  // letters: a few, a run, a long run, a very long one
       {4, utf8 ? "é" : "\xE9"}, {2, utf8 ? "ï" : "\x85"}, {3, utf8 ? "日" : "\x9B"}, {2, utf8 ? "本語" : "\xFF"},
       {2, utf8 ? "e\xCC\x81" : "\x80"}, {2, "\033[200~a\rb\033[201~"}, {1, "\033[200~z\x7F\xC2\x85\033[201~"},
       {6, "\b"}, {4, "\033[3~"}, {8, "\033[D"}, {6, "\033[C"}, {3, "\033[A"}, {3, "\033[B"}, {2, "\r"},
@@ -35,10 +36,19 @@ std::vector<std::string> randomkeys(unsigned seed, int count, bool utf8) {
     std::string key = keys[static_cast<std::size_t>(pick(random))].second;
     if (key.empty() || key[0] == '*') {
       int n = key.empty() ? 1 + static_cast<int>(random() % 3)
-              : key == "*" ? 10 + static_cast<int>(random() % 20)
-                           : 100 + static_cast<int>(random() % 100);
+              : key == "*"  ? 10 + static_cast<int>(random() % 20)
+              : key == "**" ? 100 + static_cast<int>(random() % 100)
+                            : 1000 + static_cast<int>(random() % 400);  // a read of the terminal holds them
+      bool mixed = key == "***";
       key.clear();
-      for (int i = 0; i < n; ++i) key += letters[random() % letters.size()];
+      for (int i = 0; i < n; ++i) {
+        unsigned pick = static_cast<unsigned>(random() % 16);
+        key += !mixed || pick > 2 ? std::string(1, letters[random() % letters.size()])
+               : !utf8           ? std::string("\xE9")
+               : pick == 0       ? std::string("日")
+               : pick == 1       ? std::string("\xCC\x81")  // joins the character before it
+                                 : std::string("é");
+      }
     }
     out.push_back(key);
   }
@@ -48,17 +58,20 @@ std::vector<std::string> randomkeys(unsigned seed, int count, bool utf8) {
 // After every key the window shows a stretch of the transcript's rows that
 // holds the cursor, the cursor at CurP, and what scrolled off its top is the
 // transcript's rows before, in order: in windows of the console's size and
-// shorter, down to two rows, in UTF-8 and in a single-byte locale.
+// shorter, down to one row, in UTF-8 and in a single-byte locale; lines of
+// thousands of characters in windows of one to three rows.
 TEST(Screen, WindowShowsTheTranscriptAfterEveryKey) {
   struct Size {
     int cols, rows;
-  } sizes[] = {{46, 500}, {46, 7}, {20, 3}, {80, 2}};
+    bool longlines = false;
+  } sizes[] = {{46, 500}, {46, 7}, {20, 3}, {80, 2}, {60, 1, true}, {90, 2, true}, {70, 3, true}};
   for (const char* locale : {"C.UTF-8", "C"}) {
     ASSERT_NE(std::setlocale(LC_CTYPE, locale), nullptr);
     for (Size size : sizes) {
       zelvotest::KeyScreen keys(size.cols, size.rows);
       std::string where = std::string(locale) + ", " + std::to_string(size.cols) + "x" + std::to_string(size.rows);
-      EXPECT_EQ(keys.run(randomkeys(static_cast<unsigned>(size.cols * size.rows), 150, locale[1] == '.')), "")
+      EXPECT_EQ(keys.run(randomkeys(static_cast<unsigned>(size.cols * size.rows), 150, locale[1] == '.', size.longlines)),
+                "")
           << where;
       EXPECT_EQ(keys.skipped(), 0) << where << ": not every key was checked";
     }

@@ -8,12 +8,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "console/arrays.h"
 #include "console/globals.h"
 #include "console/keyloop.h"
+#include "console/keystate.h"
 #include "console/start.h"
 #include "tests/support/child.h"
 #include "tests/support/scratch.h"
@@ -44,6 +46,33 @@ const KeySession::Loop KeySession::console = {
       if (end == zelvo::LoopEnd::ReaderGone) std::exit(zelvo::readergone());  // as the program ends
     },
     sizeof "\033[?2004hzelvo: " - 1};
+
+namespace {
+int32_t seedlength = 0, seedcurp = 0;  // for withline: the child takes them over
+}  // namespace
+
+KeySession::Loop KeySession::withline(int32_t length, int32_t curp) {
+  seedlength = length;
+  seedcurp = curp;
+  auto run = [](int tty) {
+    zelvo::LINEOFFSET.create();
+    bool seeded = false;
+    zelvo::keyloop(zelvo::charvec("zelvo: "), zelvo::intscalar(tty), [&seeded](const zelvo::KeyState& state) {
+      if (seeded) return;
+      seeded = true;
+      // The loop's own variables, which its hook is shown as const.
+      auto& k = const_cast<zelvo::KeyState&>(state);
+      std::string line(static_cast<std::size_t>(seedlength), 'a');
+      for (std::size_t i = 0; i < line.size(); ++i) line[i] = static_cast<char>('a' + i % 26);
+      k.Line.set(zelvo::charvec(line));
+      k.Nl.set(zelvo::intscalar(seedlength));
+      k.CurP.set(zelvo::intscalar(seedcurp));
+      k.CurCol.set(zelvo::intscalar(-1));  // the next key draws the line anew
+    });
+    zelvo::LINEOFFSET.release();
+  };
+  return {run, console.greeting};
+}
 
 KeySession::KeySession(const Loop& loop, int cols, int rows) : loop_(loop), cols_(cols), rows_(rows) {}
 
