@@ -4,7 +4,6 @@
 // output, and the CPU time of waiting for a key.
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -25,6 +24,7 @@
 #include "console/screen.h"
 #include "tests/support/keysession.h"
 #include "tests/support/record.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
@@ -545,12 +545,11 @@ double peak(int times) {
   if (pipe(fds) != 0) return NAN;
   pid_t pid = fork();
   if (pid == 0) {
+    zelvotest::freshpeak();
     Loop loop;
     loop.store(std::string(storebytes, 'p'), times);
     loop.k.Line.set(zelvo::charvec(std::string(storebytes, 'p')));
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    double kib = static_cast<double>(usage.ru_maxrss);
+    double kib = peakmb(getpid()) * 1e6 / 1024;
     put(fds[1], reinterpret_cast<const char*>(&kib), sizeof kib);
     _exit(0);
   }

@@ -95,6 +95,7 @@ std::string KeySession::start(const std::string& hello) {
     dup2(e[1], 2);
     dup2(pty_.slave(), 3);
     close_range(4, ~0U, 0);
+    freshpeak();  // so that a benchmark can read what the loop itself used
     loop_.run(3);
     std::exit(0);
   }

@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <ftw.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -88,6 +89,12 @@ bool waitread(int pid, long before, long bytes, int timeoutms) {
     usleep(500);
   }
   return readcount(pid) >= before + bytes;
+}
+
+void freshpeak() {
+  malloc_trim(0);
+  // "5" resets the peak resident memory to the resident memory now.
+  writefile("/proc/self/clear_refs", "5");
 }
 
 }  // namespace zelvotest
