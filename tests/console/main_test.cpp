@@ -59,11 +59,10 @@ TEST(Program, EndsWithItsWindow) {
   EXPECT_EQ(r.err, "");
 }
 
-// Started with standard input or standard error closed, the program keeps
-// its terminal off descriptors 0 to 2: what the emulator says on its
-// standard error never arrives as keys, and only typed lines come out. The
-// emulator, staying on after the program, holds neither of its streams:
-// the reader sees the end at once.
+// Started with standard input or error closed, the program keeps its
+// terminal off descriptors 0 to 2: only typed lines come out, never what the
+// emulator says on its standard error. The emulator, staying on after the
+// program, holds neither of its streams: the reader sees the end at once.
 TEST(Program, ClosedStandardDescriptorsAndALingeringEmulator) {
   zelvotest::TempDir dir;
   zelvotest::writefile(dir / "script", "ls\n\\r\nquit\n\\r\n");

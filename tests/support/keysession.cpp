@@ -36,6 +36,8 @@ std::string drain(int fd, int timeoutms) {
   return got;
 }
 
+int32_t seedlength = 0, seedcurp = 0;  // for withline: the child takes them over
+
 }  // namespace
 
 const KeySession::Loop KeySession::console = {
@@ -46,10 +48,6 @@ const KeySession::Loop KeySession::console = {
       if (end == zelvo::LoopEnd::ReaderGone) std::exit(zelvo::readergone());  // as the program ends
     },
     sizeof "\033[?2004hzelvo: " - 1};
-
-namespace {
-int32_t seedlength = 0, seedcurp = 0;  // for withline: the child takes them over
-}  // namespace
 
 KeySession::Loop KeySession::withline(int32_t length, int32_t curp) {
   seedlength = length;
