@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -124,16 +125,11 @@ TEST(Editing, EdgesOfTheLineAreSilent) {
   EXPECT_EQ(e.Nl(), 4);
 }
 
-// The line as the window shows it: a pasted CR as ^M.
-std::string shownas(const std::string& line) {
-  std::string out;
-  for (char c : line) out += c == '\r' ? std::string("^M") : std::string(1, c);
-  return out;
-}
-
 // Keys on a history: U Up, D Down, a small letter typed. After each Up or
 // Down, the line in hand, shown in place of the one before.
 TEST(Editing, HistoryWalk) {
+  // The line as the window shows it: a pasted CR as ^M.
+  auto shownas = [](const std::string& line) { return std::regex_replace(line, std::regex("\r"), "^M"); };
   using Lines = std::vector<std::string>;
   const Lines abc{"a", "bb", "ccc"}, cmds{"cat", "pwd", "date"}, words{"one", "two", "three"};
   struct Case { Lines history; std::string keys; Lines shown; } cases[] = {
@@ -144,9 +140,8 @@ TEST(Editing, HistoryWalk) {
       {words, "UUUUUD", {"three", "two", "one", "", "", "one"}},
       {{"make\rmake install", "ls"}, "UUD", {"ls", "make\rmake install", "ls"}},
       // The draft comes back past the newest line; a recalled line's edits go.
-      {abc, "xyUD", {"ccc", "xy"}},
-      {abc, "UzUD", {"ccc", "bb", "ccc"}}, {abc, "zUzDU", {"ccc", "z", "ccc"}},
-      {{}, "xUDU", {"", "x", ""}},
+      {abc, "xyUD", {"ccc", "xy"}}, {abc, "UzUD", {"ccc", "bb", "ccc"}},
+      {abc, "zUzDU", {"ccc", "z", "ccc"}}, {{}, "xUDU", {"", "x", ""}},
   };
   for (const Case& c : cases) {
     Editor e;
@@ -167,8 +162,7 @@ TEST(Editing, HistoryWalk) {
   // Down at the draft's place, at a fresh prompt say, changes nothing.
   Editor e;
   e.storeall(abc);
-  e.typed("ab");
-  e.run(left);
+  e.line("ab", 1);
   EXPECT_EQ(e.run(down), "");
   EXPECT_EQ(e.Line(), "ab");
   EXPECT_EQ(e.CurP(), 1);
@@ -189,8 +183,7 @@ TEST(Editing, HistoryKeepsTheLatestLines) {
       {numbered(1, 101), numbered(2, 101)},
       {numbered(1, 105), numbered(6, 105)},
       {{"", "  ", "x", "x", "", "a\rb"}, {"  ", "x", "x", "a\rb"}},
-      {{short1, huge.substr(1)}, {short1, huge.substr(1)}},
-      {{short1, huge}, {huge}},
+      {{short1, huge.substr(1)}, {short1, huge.substr(1)}}, {{short1, huge}, {huge}},
   };
   for (const Case& c : cases) {
     Editor e;
