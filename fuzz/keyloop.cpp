@@ -5,13 +5,14 @@
 // bytes, cut at places drawn from the input.
 // After every read of the first run the line and the history must be
 // consistent (0 <= CurP <= Nl, Nl the length of Line, at most 100 lines in
-// the history, none empty, their lengths adding up to its bytes), and the
-// window, modelled by a terminal emulator in UTF-8, must show a stretch of
-// the transcript's rows with the cursor at CurP, and its scrollback the
-// rows before, in order. The two runs must hand on the same lines and end
-// with the same line in hand: what the operator gets never depends on where
-// the terminal cut reads that come without a pause. The same input, read as
-// actions, must walk the history as a plain model does (walkagrees).
+// the history), and the window, modelled by a terminal emulator in UTF-8,
+// must show a stretch of the transcript's rows with the cursor at CurP, and
+// its scrollback the rows before, in order. The two runs must hand
+// on the same lines and end with the same line in hand: what the operator
+// gets never depends on where the terminal cut reads that come without a
+// pause. No stored line is empty, and their lengths add up to the history's
+// bytes; the same input, read as actions, must walk the history as a plain
+// model does (walkagrees).
 //
 // Every read of the runtime pauses 10 ms first, so that keys typed by a
 // person gather into one batch. Here each piece is pending in full before

@@ -47,11 +47,11 @@ TEST(KeyLoop, CompletedLinesReachStandardOutput) {
 }
 
 // Keys typed in one read act one after another, and what the operator ends
-// up with never depends on where the terminal cut reads that come without a
-// pause: each case is typed in one write, then Return; the cut cases once
-// more in two writes, cut after each of their bytes, and a paste in reads of
-// every size. In UTF-8 the C1 controls are control characters too; in a
-// single-byte locale 0x80 to 0x9F are bytes like others.
+// up with never depends on where the terminal cut its reads: each case is
+// typed in one write, then Return; the cut cases once more in two writes,
+// cut after each of their bytes. In UTF-8 the C1 controls are control
+// characters too; in a single-byte locale 0x80 to 0x9F are bytes like others.
+// (Reads that come without a pause; a paste is cut into reads of every size.)
 TEST(KeyLoop, EveryKeyActsInTurnWhereverTheReadsAreCut) {
   struct Case {
     std::string typed, sent;  // what standard output gets once Return follows

@@ -135,10 +135,10 @@ class Window : public ::testing::Test {
   long reads() const { return zelvotest::readcount(zelvo_->pid()); }
 
   // Waits until the program waits for keys with nothing unread: it sits in a
-  // wait for its terminal ("poll_schedule_timeout...", or "wait_woken" in a
-  // read; where the system does not tell, "" or "0") and has read nothing
-  // for a while (the window sends its id before it shows, and that takes a
-  // moment to reach the program).
+  // read of its terminal ("wait_woken"; where the system does not tell, ""
+  // or "0") and has read nothing for a while (the window sends its id
+  // before it shows, and that takes a moment to reach the program). A wait
+  // for the terminal in poll shows as "poll_schedule_timeout...".
   bool waitidle() const {
     auto deadline = Clock::now() + std::chrono::milliseconds(patience);
     long last = -2;

@@ -32,8 +32,8 @@ class KeySession {
     std::size_t greeting;
   };
   // The console's key loop with the prompt "zelvo: "; it greets with the
-  // command that turns bracketed paste on, and the prompt. When the reader
-  // of its standard output goes, it ends as the program does.
+  // command that turns bracketed paste on, and the prompt.
+  // When the reader of its standard output goes, it ends as the program does.
   static const Loop console;
   // The console's key loop with Line already holding `length` letters (no
   // closing word) and the cursor after `curp` of them, set before the first
