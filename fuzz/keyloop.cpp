@@ -5,16 +5,14 @@
 // bytes, cut at places drawn from the input.
 // After every read of the first run the line and the history must be
 // consistent (0 <= CurP <= Nl, Nl the length of Line, at most 100 lines in
-// the history, none empty, their lengths adding up to its bytes), and the
-// window, modelled by a terminal emulator in UTF-8, must show a stretch of
-// the transcript's rows with the cursor at CurP, and its scrollback the
-// rows before, in order. The two runs must hand on the same lines and end
-// with the same line in hand: what the operator gets never depends on where
-// the terminal cut reads that come without a pause. (Each piece is pending
-// before the loop waits for it, so the wait for the rest of an escape
-// sequence never runs out here.) The same input, read as actions on the
-// loop's variables, must walk the history as a plain model does
-// (walkagrees).
+// the history), and the window, modelled by a terminal emulator in UTF-8,
+// must show a stretch of the transcript's rows with the cursor at CurP, and
+// its scrollback the rows before, in order. The two runs must hand
+// on the same lines and end with the same line in hand: what the operator
+// gets never depends on where the terminal cut reads that come without a
+// pause. No stored line is empty, and their lengths add up to the history's
+// bytes; the same input, read as actions, must walk the history as a plain
+// model does (walkagrees).
 //
 // Every read of the runtime pauses 10 ms first, so that keys typed by a
 // person gather into one batch. Here each piece is pending in full before
@@ -28,8 +26,7 @@
 // header repeats the piece 1 to 256 times. With the top bit set, the low 7
 // bits pick one of the tokens below: keys and their parts, paste markers,
 // characters and their first bytes. At most 160 pieces and 4096 bytes are
-// typed (the screen check costs time in the length of the lines), enough
-// for lines of thousands of characters.
+// typed (the screen check costs time in the length of the lines).
 #include <fcntl.h>
 #include <sanitizer/common_interface_defs.h>
 #include <time.h>
@@ -121,10 +118,8 @@ void check(const zelvo::KeyState& k) {
   if (lengths.type != rt::Int || lengths.rank != 1) fail("Hlen is not an integer vector");
   if (lengths.shape[0] > 100) fail("more than 100 lines in the history");
   int64_t bytes = 0;
-  for (int32_t i = 0; i < lengths.shape[0]; ++i) {
+  for (int32_t i = 0; i < lengths.shape[0]; bytes += rt::ints(lengths)[i++])
     if (rt::ints(lengths)[i] <= 0) fail("an empty line in the history");
-    bytes += rt::ints(lengths)[i];
-  }
   if (bytes != history.shape[0]) fail("Hlen does not add up to History");
 }
 
@@ -168,30 +163,29 @@ std::string joined(const std::vector<std::string>& lines) {
   return out;
 }
 
-// The history walk against a plain model: the stored lines as a list of
-// strings, the walk's place as an index into it (-1 past the oldest, the
-// list's size past the newest) and the draft. Each input byte is one action
-// on the loop's variables (the window is /dev/null): Up, Down, Return, or a
-// byte typed or a Backspace at the end of the line in hand.
+// The history walk against a plain model: the stored lines, the walk's
+// place in them (-1 past the oldest, their number past the newest) and the
+// draft. Each input byte is one action on the loop's variables (the window
+// is /dev/null): Up, Down, Return, or a byte typed or a Backspace at the
+// end of the line in hand.
 struct WalkModel {
   std::vector<std::string> lines;
   int pos = 0;
   std::string draft, line;
 
+  int newest() const { return static_cast<int>(lines.size()); }
   void up() {
-    if (pos == static_cast<int>(lines.size())) draft = line;
+    if (pos == newest()) draft = line;
     pos = std::max(-1, pos - 1);
     line = pos < 0 ? "" : lines[static_cast<size_t>(pos)];
   }
   void down() {
-    if (pos == static_cast<int>(lines.size())) return;
-    ++pos;
-    line = pos == static_cast<int>(lines.size()) ? draft : lines[static_cast<size_t>(pos)];
+    if (pos < newest()) line = ++pos == newest() ? draft : lines[static_cast<size_t>(pos)];
   }
   void enter() {
     if (!line.empty()) lines.push_back(line);
     if (lines.size() > 100) lines.erase(lines.begin());
-    pos = static_cast<int>(lines.size());
+    pos = newest();
     draft = line = "";
   }
 };
@@ -203,41 +197,34 @@ void walkagrees(const uint8_t* data, size_t size) {
   zelvo::setconstants(k);
   zelvo::emptyhistory(k);
   WalkModel model;
-  auto newline = [&] {
-    zelvo::newwalk(k);
-    k.Line.set(zelvo::charvec(""));
-    k.Nl.set(zelvo::intscalar(0));
-    k.CurP.set(zelvo::intscalar(0));
-    zelvo::atprompt(k);
-  };
-  newline();
-  for (size_t i = 0; i < size; ++i) {
-    uint8_t b = data[i];
+  for (size_t i = 0; i <= size; ++i) {
+    uint8_t b = i == 0 ? 4 : data[i - 1];  // a Return first: the first prompt
     switch (b % 8) {
       case 0: case 1: zelvo::up(k); model.up(); break;
       case 2: case 3: zelvo::down(k); model.down(); break;
       case 4:
-        zelvo::store(k);
-        newline();
+        if (i > 0) zelvo::store(k);
+        zelvo::newwalk(k);
+        k.Line.set(zelvo::charvec(""));
+        k.Nl.set(zelvo::intscalar(0));
+        k.CurP.set(zelvo::intscalar(0));
+        zelvo::atprompt(k);
         model.enter();
         break;
       case 7:
         zelvo::backspace(k);
         if (!model.line.empty()) model.line.pop_back();
         break;
-      default: {
-        std::string typed(1, "ab \rxyz."[b / 8 % 8]);
-        zelvo::insert(k, zelvo::Temp(zelvo::charvec(typed)));
-        model.line += typed;
-      }
+      default:
+        model.line += "ab \rxyz."[b / 8 % 8];
+        zelvo::insert(k, zelvo::Temp(zelvo::charvec(model.line.substr(model.line.size() - 1))));
     }
     std::string shown(zelvo::textof(k.Line.get()));
     if (shown != model.line) fail("the walk shows [" + shown + "], the model [" + model.line + "]");
   }
   std::string stored;
   for (const std::string& l : model.lines) stored += l;
-  int32_t count = zelvo::length(k.Hlen.get());
-  if (zelvo::textof(k.History.get()) != stored || count != static_cast<int32_t>(model.lines.size()))
+  if (zelvo::textof(k.History.get()) != stored || zelvo::length(k.Hlen.get()) != model.newest())
     fail("the history differs from the model's");
   rt::errorexit = exit;
 }

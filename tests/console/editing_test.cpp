@@ -124,32 +124,26 @@ TEST(Editing, EdgesOfTheLineAreSilent) {
   EXPECT_EQ(e.Nl(), 4);
 }
 
-// The line as the window shows it: a pasted CR as ^M.
-std::string shownas(const std::string& line) {
-  std::string out;
-  for (char c : line) out += c == '\r' ? std::string("^M") : std::string(1, c);
-  return out;
-}
-
 // Keys on a history: U Up, D Down, a small letter typed. After each Up or
 // Down, the line in hand, shown in place of the one before.
 TEST(Editing, HistoryWalk) {
+  // The line as the window shows it: a pasted CR as ^M.
+  auto shownas = [](std::string line) {
+    for (std::size_t at; (at = line.find('\r')) != std::string::npos;) line.replace(at, 1, "^M");
+    return line;
+  };
   using Lines = std::vector<std::string>;
   const Lines abc{"a", "bb", "ccc"}, cmds{"cat", "pwd", "date"}, words{"one", "two", "three"};
   struct Case { Lines history; std::string keys; Lines shown; } cases[] = {
       {abc, "UUD", {"ccc", "bb", "ccc"}},
       {abc, "UUUUUDDDD", {"ccc", "bb", "a", "", "", "a", "bb", "ccc", ""}},
-      {cmds, "UUD", {"date", "pwd", "date"}},
-      {cmds, "UUUDUD", {"date", "pwd", "cat", "pwd", "cat", "pwd"}},
-      {words, "UUD", {"three", "two", "three"}},
-      {words, "UUUD", {"three", "two", "one", "two"}},
+      {cmds, "UUD", {"date", "pwd", "date"}}, {cmds, "UUUDUD", {"date", "pwd", "cat", "pwd", "cat", "pwd"}},
+      {words, "UUD", {"three", "two", "three"}}, {words, "UUUD", {"three", "two", "one", "two"}},
       {words, "UUUUUD", {"three", "two", "one", "", "", "one"}},
       {{"make\rmake install", "ls"}, "UUD", {"ls", "make\rmake install", "ls"}},
       // The draft comes back past the newest line; a recalled line's edits go.
-      {abc, "xyUD", {"ccc", "xy"}},
-      {abc, "UzUD", {"ccc", "bb", "ccc"}},
-      {abc, "zUzDU", {"ccc", "z", "ccc"}},
-      {{}, "xUDU", {"", "x", ""}},
+      {abc, "xyUD", {"ccc", "xy"}}, {abc, "UzUD", {"ccc", "bb", "ccc"}},
+      {abc, "zUzDU", {"ccc", "z", "ccc"}}, {{}, "xUDU", {"", "x", ""}},
   };
   for (const Case& c : cases) {
     Editor e;
@@ -160,11 +154,9 @@ TEST(Editing, HistoryWalk) {
         e.typed(std::string(1, key));
         continue;
       }
-      std::string old = shownas(e.Line());
-      std::string wrote = e.run(key == 'U' ? up : down);
+      std::string wiped = term::rowstart + prompt + std::string(shownas(e.Line()).size(), ' ');
       std::string trace = c.keys + " key " + std::to_string(n);
-      std::string wiped = term::rowstart + prompt + std::string(old.size(), ' ');
-      EXPECT_EQ(wrote, wiped + term::rowstart + prompt + shownas(c.shown[n])) << trace;
+      EXPECT_EQ(e.run(key == 'U' ? up : down), wiped + term::rowstart + prompt + shownas(c.shown[n])) << trace;
       EXPECT_EQ(e.Line(), c.shown[n++]) << trace;
       EXPECT_EQ(e.CurP(), e.Nl()) << trace;
     }
@@ -172,8 +164,7 @@ TEST(Editing, HistoryWalk) {
   // Down at the draft's place, at a fresh prompt say, changes nothing.
   Editor e;
   e.storeall(abc);
-  e.typed("ab");
-  e.run(left);
+  e.line("ab", 1);
   EXPECT_EQ(e.run(down), "");
   EXPECT_EQ(e.Line(), "ab");
   EXPECT_EQ(e.CurP(), 1);
@@ -188,24 +179,20 @@ TEST(Editing, HistoryKeepsTheLatestLines) {
     for (int i = from; i <= to; ++i) v.push_back("line" + std::to_string(i));
     return v;
   };
-  const std::string mib(1 << 20, 'm');
-  std::string huge, short1(1, 's');
-  for (int i = 0; i < 16; ++i) huge += mib;
+  const std::string huge(16 << 20, 'm'), short1 = "s";
   struct Case { std::vector<std::string> stored, kept; } cases[] = {
       {numbered(1, 100), numbered(1, 100)},
       {numbered(1, 101), numbered(2, 101)},
       {numbered(1, 105), numbered(6, 105)},
       {{"", "  ", "x", "x", "", "a\rb"}, {"  ", "x", "x", "a\rb"}},
-      {{short1, huge.substr(1)}, {short1, huge.substr(1)}},
-      {{short1, huge}, {huge}},
+      {{short1, huge.substr(1)}, {short1, huge.substr(1)}}, {{short1, huge}, {huge}},
   };
   for (const Case& c : cases) {
     Editor e;
     e.storeall(c.stored);
     EXPECT_TRUE(e.History() == c.kept) << c.stored.size() << " stored, " << e.History().size() << " kept";
   }
-  // 100 empty Returns change nothing: the next line is there for Up.
-  Editor e;
+  Editor e;  // 100 empty Returns change nothing: the next line is there for Up
   e.storeall(std::vector<std::string>(100, ""));
   e.storeall({"abc"});
   e.run(up);

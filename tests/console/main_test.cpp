@@ -59,11 +59,10 @@ TEST(Program, EndsWithItsWindow) {
   EXPECT_EQ(r.err, "");
 }
 
-// Started with standard input or standard error closed, the program keeps
-// its terminal off descriptors 0 to 2: what the emulator says on its
-// standard error never arrives as keys, and only typed lines come out. The
-// emulator, staying on after the program, holds neither of its streams:
-// the reader sees the end at once.
+// Started with standard input or error closed, the program keeps its
+// terminal off descriptors 0 to 2: only typed lines come out, never what the
+// emulator says on its standard error. The emulator, staying on after the
+// program, holds neither of its streams: the reader sees the end at once.
 TEST(Program, ClosedStandardDescriptorsAndALingeringEmulator) {
   zelvotest::TempDir dir;
   zelvotest::writefile(dir / "script", "ls\n\\r\nquit\n\\r\n");
@@ -77,8 +76,7 @@ TEST(Program, ClosedStandardDescriptorsAndALingeringEmulator) {
     EXPECT_EQ(r.status, 0) << c.closing;
     EXPECT_EQ(r.out, "ls      2\nquit      4\n") << c.closing;
     EXPECT_EQ(zelvotest::readfile(dir / "err"), c.err) << c.closing;
-    int standin = std::atoi(zelvotest::readfile(dir / "pid").c_str());
-    if (standin > 0) kill(standin, SIGKILL);
+    if (int standin = std::atoi(zelvotest::readfile(dir / "pid").c_str()); standin > 0) kill(standin, SIGKILL);
     unlink((dir / "pid").c_str());
   }
 }
@@ -92,10 +90,7 @@ TEST(Program, AStoppedProgramDeliversALongLineWhole) {
   ProgramRun run({{"ZELVO_STANDIN_SCRIPT", dir / "script"}});
   ASSERT_EQ(fcntl(run.outfd(), F_SETPIPE_SZ, 4096), 4096);
   int pending = 0;  // the pipe is full: the program waits in its write
-  for (int i = 0; i < 3000 && pending < 4096; ++i) {
-    usleep(10000);
-    ioctl(run.outfd(), FIONREAD, &pending);
-  }
+  for (int i = 0; i < 3000 && ioctl(run.outfd(), FIONREAD, &pending) == 0 && pending < 4096; ++i) usleep(10000);
   ASSERT_EQ(pending, 4096);
   usleep(100000);
   kill(run.pid(), SIGSTOP);

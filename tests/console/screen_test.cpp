@@ -39,15 +39,13 @@ std::vector<std::string> randomkeys(unsigned seed, int count, bool utf8, bool lo
               : key == "*"  ? 10 + static_cast<int>(random() % 20)
               : key == "**" ? 100 + static_cast<int>(random() % 100)
                             : 1000 + static_cast<int>(random() % 400);  // a read of the terminal holds them
-      bool mixed = key == "***";
+      const char* const mixed[] = {"日", "\xCC\x81", "é"};  // U+0301 joins the character before it
+      bool mixing = key == "***";
       key.clear();
       for (int i = 0; i < n; ++i) {
         unsigned pick = static_cast<unsigned>(random() % 16);
-        key += !mixed || pick > 2 ? std::string(1, letters[random() % letters.size()])
-               : !utf8           ? std::string("\xE9")
-               : pick == 0       ? std::string("日")
-               : pick == 1       ? std::string("\xCC\x81")  // joins the character before it
-                                 : std::string("é");
+        if (mixing && pick < 3) key += utf8 ? mixed[pick] : "\xE9";
+        else key += letters[random() % letters.size()];
       }
     }
     out.push_back(key);
@@ -70,9 +68,8 @@ TEST(Screen, WindowShowsTheTranscriptAfterEveryKey) {
     for (Size size : sizes) {
       zelvotest::KeyScreen keys(size.cols, size.rows);
       std::string where = std::string(locale) + ", " + std::to_string(size.cols) + "x" + std::to_string(size.rows);
-      EXPECT_EQ(keys.run(randomkeys(static_cast<unsigned>(size.cols * size.rows), 150, locale[1] == '.', size.longlines)),
-                "")
-          << where;
+      auto typed = randomkeys(static_cast<unsigned>(size.cols * size.rows), 150, locale[1] == '.', size.longlines);
+      EXPECT_EQ(keys.run(typed), "") << where;
       EXPECT_EQ(keys.skipped(), 0) << where << ": not every key was checked";
     }
   }

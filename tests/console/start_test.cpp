@@ -67,8 +67,7 @@ TEST(StartProgram, WholeProgramWithAStandInWindow) {
 
 // A line that cannot reach standard output (a full disk, a closed stream,
 // which the program finds open on /dev/null read-only): a notice row in the
-// window and a line on standard error, the run goes on, and it ends with
-// status 1.
+// window and a line on standard error; the run goes on and ends with status 1.
 TEST(StartProgram, LinesNotDeliveredAreShownAndFailTheRun) {
   struct Case {
     const char* output;  // what standard output is: a file to open, or "" for closed

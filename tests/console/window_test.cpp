@@ -135,10 +135,10 @@ class Window : public ::testing::Test {
   long reads() const { return zelvotest::readcount(zelvo_->pid()); }
 
   // Waits until the program waits for keys with nothing unread: it sits in a
-  // wait for its terminal ("poll_schedule_timeout...", or "wait_woken" in a
-  // read; where the system does not tell, "" or "0") and has read nothing
-  // for a while (the window sends its id before it shows, and that takes a
-  // moment to reach the program).
+  // read of its terminal ("wait_woken"; where the system does not tell, ""
+  // or "0") and has read nothing for a while (the window sends its id
+  // before it shows, and that takes a moment to reach the program). A wait
+  // for the terminal in poll shows as "poll_schedule_timeout...".
   bool waitidle() const {
     auto deadline = Clock::now() + std::chrono::milliseconds(patience);
     long last = -2;
@@ -285,6 +285,10 @@ TEST_F(Window, TypedLinesReachStandardOutput) {
   ASSERT_NO_FATAL_FAILURE(step("key", "BackSpace", 1));
   ASSERT_NO_FATAL_FAILURE(step("type", "t", 1));
   ASSERT_NO_FATAL_FAILURE(complete("date"));
+  // Up, Up, Down: one line at a time, turning round at the oldest.
+  ASSERT_NO_FATAL_FAILURE(keys("Up", 2));
+  ASSERT_NO_FATAL_FAILURE(keys("Down", 1));
+  ASSERT_NO_FATAL_FAILURE(complete("date"));
   // Up recalls the line before.
   ASSERT_NO_FATAL_FAILURE(step("key", "Up", 3));
   ASSERT_NO_FATAL_FAILURE(complete("date"));
@@ -293,6 +297,12 @@ TEST_F(Window, TypedLinesReachStandardOutput) {
   ASSERT_NO_FATAL_FAILURE(complete("set Password xyzzy"));
   ASSERT_NO_FATAL_FAILURE(step("key", "Up", 3));
   ASSERT_NO_FATAL_FAILURE(complete("date"));
+  // Past the newest line, Down gives back the line in hand; a recalled line's edit goes.
+  ASSERT_NO_FATAL_FAILURE(step("type", "dra", 3));
+  ASSERT_NO_FATAL_FAILURE(keys("Up", 1));
+  ASSERT_NO_FATAL_FAILURE(step("type", "X", 1));
+  ASSERT_NO_FATAL_FAILURE(keys("Down", 1));
+  ASSERT_NO_FATAL_FAILURE(complete("dra"));
 
   quit();
 }
@@ -429,10 +439,8 @@ TEST_F(Window, QuickKeysAndPastesReachTheLineWhole) {
   ASSERT_TRUE(zelvotest::waitread(zelvo_->pid(), before, 5 + 2 + 6 + 1, patience)) << diagnosis();
   ASSERT_NO_FATAL_FAILURE(complete("hXel"));
   if (onpath("xclip").empty()) GTEST_SKIP() << "xclip is not installed";
-  ASSERT_EQ(run({"sh", "-c",
-                 "printf 'echo one\\ntwo\\tthree\\033[201~\\n\\b\\177\\005\\000x\\n' | xclip -selection primary -i "
-                 ">/dev/null 2>&1"}),
-            0);
+  ASSERT_EQ(run({"sh", "-c", "printf 'echo one\\ntwo\\tthree\\033[201~\\n\\b\\177\\005\\000x\\n' |"
+                             " xclip -selection primary -i >/dev/null 2>&1"}), 0);
   const std::string pasted = "echo one\rtwo\tthree [201~\r   x\r";
   ASSERT_NO_FATAL_FAILURE(step("key", "F11", static_cast<long>(pasted.size()) + 12));  // and the two markers
   EXPECT_TRUE(waitidle());
@@ -442,25 +450,6 @@ TEST_F(Window, QuickKeysAndPastesReachTheLineWhole) {
   ASSERT_NO_FATAL_FAILURE(complete(pasted));
   ASSERT_NO_FATAL_FAILURE(step("key", "Up", 3));  // recalled whole, its line breaks in it
   ASSERT_NO_FATAL_FAILURE(complete(pasted));
-  quit();
-}
-
-// Up and Down step one line at a time, turning round at the oldest line;
-// past the newest, Down gives back the line that was in hand, a recalled
-// line's edit dropped.
-TEST_F(Window, HistoryWalksOneLineAtATime) {
-  for (std::string line : {"one", "two", "three"}) {
-    ASSERT_NO_FATAL_FAILURE(step("type", line, static_cast<long>(line.size())));
-    ASSERT_NO_FATAL_FAILURE(complete(line));
-  }
-  ASSERT_NO_FATAL_FAILURE(keys("Up", 3));  // three, two, one
-  ASSERT_NO_FATAL_FAILURE(keys("Down", 1));
-  ASSERT_NO_FATAL_FAILURE(complete("two"));
-  ASSERT_NO_FATAL_FAILURE(step("type", "dra", 3));
-  ASSERT_NO_FATAL_FAILURE(keys("Up", 1));
-  ASSERT_NO_FATAL_FAILURE(step("type", "X", 1));
-  ASSERT_NO_FATAL_FAILURE(keys("Down", 1));
-  ASSERT_NO_FATAL_FAILURE(complete("dra"));
   quit();
 }
 

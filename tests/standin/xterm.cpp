@@ -10,10 +10,9 @@
 // writes its process id to the file named by ZELVO_STANDIN_PIDFILE and its
 // arguments, one a line, to the file named by ZELVO_STANDIN_ARGS. With
 // ZELVO_STANDIN_NODISPLAY set it fails at once, as without a display: a
-// message on standard error, status 1, nothing sent. With
-// ZELVO_STANDIN_WARN set it writes a warning on its standard error once the
-// program has its window id, as xterm may; with ZELVO_STANDIN_LINGER it
-// stays that many seconds after its last batch, as a held window does.
+// message on standard error, status 1, nothing sent. ZELVO_STANDIN_WARN
+// makes it warn on standard error once it has sent its window id, as xterm
+// may; ZELVO_STANDIN_LINGER, stay that many seconds after its last batch.
 // Started as "xterm --expect N", it writes what the program hands on for N
 // generated lines instead.
 #include <fcntl.h>

@@ -2,7 +2,6 @@
 #include "tests/support/keyscreen.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -67,34 +66,18 @@ KeyScreen::KeyScreen(int width, int rows)
   tcgetattr(slave_, &t);
   cfmakeraw(&t);
   tcsetattr(slave_, TCSANOW, &t);
-  if (pipe(stop_) != 0) broken("no pipe");
   reader_ = std::thread([this] { readmaster(); });
 }
 
 KeyScreen::~KeyScreen() {
   close(slave_);  // the reader's next read ends
-  if (reader_.joinable()) reader_.join();
-  if (master_ >= 0) close(master_);
-  close(stop_[0]);
-  close(stop_[1]);
+  reader_.join();
+  close(master_);
 }
 
-// Takes what the loop writes until the slave side closes or hangup() asks
-// it to stop, whichever comes first once nothing is left to read.
 void KeyScreen::readmaster() {
   char buf[4096];
-  pollfd watched[2] = {{master_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
-  for (;;) {
-    if (poll(watched, 2, -1) < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    if (watched[0].revents == 0) {
-      if (watched[1].revents != 0) break;
-      continue;
-    }
-    ssize_t k = read(master_, buf, sizeof buf);
-    if (k <= 0) break;
+  for (ssize_t k; (k = read(master_, buf, sizeof buf)) > 0;) {
     std::lock_guard<std::mutex> hold(lock_);
     shown_.append(buf, static_cast<std::size_t>(k));
     arrived_.notify_one();
@@ -102,15 +85,6 @@ void KeyScreen::readmaster() {
   std::lock_guard<std::mutex> hold(lock_);
   ended_ = true;
   arrived_.notify_one();
-}
-
-// The window goes: the reader stops and the master side closes, so that
-// the loop's next wait ends and its read delivers nothing.
-void KeyScreen::hangup() {
-  if (write(stop_[1], "", 1) != 1) broken("no stop");
-  reader_.join();
-  close(master_);
-  master_ = -1;
 }
 
 // Types bytes on the master and waits until the slave holds all of them
@@ -181,10 +155,17 @@ std::string KeyScreen::run(const std::vector<std::string>& batches,
     }
     if (each) each(k);
     int held = 0;
-    if (next < batches.size())
+    if (next < batches.size()) {
       type(batches[next++]);
-    else if (master_ >= 0 && ioctl(slave_, FIONREAD, &held) == 0 && held == 0)
-      hangup();  // the batches are used up: the next read delivers nothing
+    } else if (ioctl(slave_, FIONREAD, &held) == 0 && held == 0) {
+      // The batches are used up and read: an end of file (the EOF character
+      // in canonical mode) makes the next read deliver nothing.
+      termios t;
+      tcgetattr(slave_, &t);
+      t.c_lflag |= ICANON;
+      if (tcsetattr(slave_, TCSANOW, &t) != 0 || !writeall(master_, std::string(1, static_cast<char>(t.c_cc[VEOF]))))
+        broken("no end of input");
+    }
   };
   type("\033[?1;2c");  // the window's greeting, which the loop throws away
   bool created = !zelvo::LINEOFFSET.defined();

@@ -5,8 +5,8 @@
 // stand at CurP. The screen and the transcript take the codeset of the
 // locale set when the KeyScreen is made. A thread reads the master
 // side all the while, as a window does, so that no write of the loop ever
-// waits for room; once the batches are used up and read, the master side
-// closes, so that the next read delivers nothing and the loop ends. (KeySession, in
+// waits for room; once the batches are used up and read, an end of file
+// makes the next read deliver nothing and the loop ends. (KeySession, in
 // keysession.h, runs the loop in a child process instead; it says why both
 // exist.)
 #pragma once
@@ -57,10 +57,8 @@ class KeyScreen {
   void catchup();
   void gathersent();
   void readmaster();
-  void hangup();
 
   int master_ = -1, slave_ = -1, out_ = -1;
-  int stop_[2] = {-1, -1};  // a byte written here stops the reader
   std::thread reader_;
   std::mutex lock_;
   std::condition_variable arrived_;

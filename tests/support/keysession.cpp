@@ -8,7 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +36,8 @@ std::string drain(int fd, int timeoutms) {
   return got;
 }
 
+int32_t seedlength = 0, seedcurp = 0;  // for withline: the child takes them over
+
 }  // namespace
 
 const KeySession::Loop KeySession::console = {
@@ -47,10 +49,6 @@ const KeySession::Loop KeySession::console = {
     },
     sizeof "\033[?2004hzelvo: " - 1};
 
-namespace {
-int32_t seedlength = 0, seedcurp = 0;  // for withline: the child takes them over
-}  // namespace
-
 KeySession::Loop KeySession::withline(int32_t length, int32_t curp) {
   seedlength = length;
   seedcurp = curp;
@@ -58,10 +56,8 @@ KeySession::Loop KeySession::withline(int32_t length, int32_t curp) {
     zelvo::LINEOFFSET.create();
     bool seeded = false;
     zelvo::keyloop(zelvo::charvec("zelvo: "), zelvo::intscalar(tty), [&seeded](const zelvo::KeyState& state) {
-      if (seeded) return;
-      seeded = true;
-      // The loop's own variables, which its hook is shown as const.
-      auto& k = const_cast<zelvo::KeyState&>(state);
+      if (std::exchange(seeded, true)) return;
+      auto& k = const_cast<zelvo::KeyState&>(state);  // the loop's own variables, shown to its hook as const
       std::string line(static_cast<std::size_t>(seedlength), 'a');
       for (std::size_t i = 0; i < line.size(); ++i) line[i] = static_cast<char>('a' + i % 26);
       k.Line.set(zelvo::charvec(line));

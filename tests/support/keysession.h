@@ -32,13 +32,12 @@ class KeySession {
     std::size_t greeting;
   };
   // The console's key loop with the prompt "zelvo: "; it greets with the
-  // command that turns bracketed paste on, and the prompt. When the reader
-  // of its standard output goes, it ends as the program does.
+  // command that turns bracketed paste on, and the prompt.
+  // When the reader of its standard output goes, it ends as the program does.
   static const Loop console;
-  // The console's key loop with Line already holding `length` letters (none
-  // of them making a closing word) and the cursor after `curp` of them, set
-  // on its variables before the first key as if typed: the window shows
-  // the line from the first key on. For lines too long to type.
+  // The console's key loop with Line already holding `length` letters (no
+  // closing word) and the cursor after `curp` of them, set before the first
+  // key, which draws the line: for lines too long to type.
   static Loop withline(int32_t length, int32_t curp);
 
   // A session of the loop, on a terminal of cols by rows when cols is not 0.

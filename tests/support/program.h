@@ -26,8 +26,8 @@ class ProgramRun {
   // environment, after the stand-in's folder is put first on its PATH.
   explicit ProgramRun(const Env& env) : ProgramRun(env, {}, "") {}
   // Starts `command` the same way (its first word, the program's name,
-  // looked up on the PATH, except "zelvo": the built program), or the
-  // built program without arguments when it is empty, with
+  // looked up on the PATH; "zelvo" is the built program), or the built
+  // program when it is empty, with
   // its standard error going to `errfile` when that is not "".
   ProgramRun(const Env& env, const std::vector<std::string>& command, const std::string& errfile);
   ~ProgramRun();  // ends the program's group if the program still runs

@@ -224,8 +224,7 @@ TEST(FilesDeathTest, NamesThatNameNoOneFile) {
   EXPECT_RTERROR(rt::write(&r, &matrix, &text), "^" RTMSG("fwrite: bad file name rank") "$");
 
   std::string report = dir / "report";
-  Val nul = Val::chars(report + std::string(1, '\0') + ".txt");
-  Val fd, text0;
+  Val nul = Val::chars(report + std::string(1, '\0') + ".txt"), fd, text0;
   rt::open(&fd, &mode, &nul);
   EXPECT_EQ(fd.first(), -1);
   {

@@ -143,8 +143,8 @@ TEST(PipeDeathTest, ForksRefusedForWantOfProcessesStopTheProgram) {
       if (spawning) rt::spawn(&r, &two, &command);
       else rt::pipe(&r, &command, &none);
     });
-    std::string which = spawning ? "[spawn]" : "[pipe]";
-    EXPECT_EQ(child.err, "system error: " + which + ": fork failed (11: Resource temporarily unavailable)\n");
+    EXPECT_EQ(child.err, std::string("system error: ") + (spawning ? "[spawn]" : "[pipe]") +
+                             ": fork failed (11: Resource temporarily unavailable)\n");
     EXPECT_EQ(child.status, 1);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
   }
