@@ -18,6 +18,7 @@
 #include "console/editing.h"
 #include "console/globals.h"
 #include "console/keyloop.h"
+#include "tests/support/record.h"
 
 namespace zelvotest {
 
@@ -129,10 +130,20 @@ void KeyScreen::gathersent() {
   std::fflush(stdout);
   char buf[4096];
   for (ssize_t k; (k = read(out_, buf, sizeof buf)) > 0;) handed_.append(buf, static_cast<std::size_t>(k));
-  // Each line handed on ends in its count in seven columns and a line break.
-  for (std::size_t end; (end = handed_.find('\n')) != std::string::npos; handed_.erase(0, end + 1)) {
-    sent_.push_back(handed_.substr(0, end >= 7 ? end - 7 : 0));
-    transcript_.sent(sent_.back());
+  // Each line handed on ends in its count in seven columns and a line
+  // break. A pasted line break is part of the line, so a record ends at the
+  // first line break whose count tells the bytes before it.
+  std::size_t end = handed_.find('\n', 7);
+  while (end != std::string::npos) {
+    std::string line = handed_.substr(0, end - 7);
+    if (handed_.compare(0, end + 1, zelvotest::record(line)) != 0) {
+      end = handed_.find('\n', end + 1);
+      continue;
+    }
+    sent_.push_back(line);
+    transcript_.sent(line);
+    handed_.erase(0, end + 1);
+    end = handed_.find('\n', 7);
   }
 }
 
