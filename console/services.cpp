@@ -29,8 +29,6 @@ rt::Array filled(F f, const Args&... args) {
 }
 }  // namespace
 
-rt::Array readfrom(const rt::Array& file) { return filled(rt::read, file); }
-
 Waited waitinput(const rt::Array& tty, int timeoutms) {
   pollfd watched[2] = {{firstint(tty), POLLIN, 0}, {1, 0, 0}};
   if (watched[0].fd < 0) return Waited::Ready;  // poll passes over it; the read tells

@@ -12,10 +12,6 @@
 
 namespace zelvo {
 
-// All that the descriptor (or the named file) has ready, as characters: a
-// scalar for one byte, an empty vector at end of input or on a read error.
-rt::Array readfrom(const rt::Array& file);
-
 // What a wait for the terminal came to: it has something to read (or has
 // ended, or the wait failed: the read tells); the time ran out first; or
 // the reader of standard output has gone.
