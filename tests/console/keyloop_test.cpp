@@ -137,9 +137,8 @@ TEST(KeyLoop, SingleKeysRefusedRingTheBellOnStandardErrorOnly) {
   EXPECT_EQ(s.finish(), 0);
 }
 
-// The window's id (hexadecimal digits and LF or CR LF) comes first and is
-// dropped, the keys after it kept, also when a read cuts the id; any other
-// greeting is dropped whole (as start() sends by default).
+// Only the window's id (hex digits, then LF or CR LF) is dropped from the
+// first read, even when cut; any other greeting is dropped whole.
 TEST(KeyLoop, OnlyTheWindowsIdIsDropped) {
   struct Case { std::vector<std::string> reads; const char* sent; } cases[] = {
       {{"4194316\nab"}, "ab"}, {{"1a2B\r\nab"}, "ab"}, {{"1f", "0\r", "\nxy"}, "xy"},
@@ -155,9 +154,8 @@ TEST(KeyLoop, OnlyTheWindowsIdIsDropped) {
   }
 }
 
-// While it waits for keys the loop watches standard output: once its reader
-// has gone, it ends as a write would end it, by SIGPIPE, or, with SIGPIPE
-// ignored, with status 1 and a word why.
+// A reader of standard output that has gone ends the waiting loop by
+// SIGPIPE, or, with SIGPIPE ignored, with status 1 and a word why.
 TEST(KeyLoop, AReaderThatHasGoneEndsTheLoop) {
   for (auto pipe : {SIG_DFL, SIG_IGN}) {
     std::signal(SIGPIPE, pipe);  // the loop's child takes it along
@@ -218,9 +216,8 @@ std::string shown(KeySession& s, int firstms) {
   return got;
 }
 
-// A line holds at most maxline bytes: a typed key, or Right past the end,
-// that would take it past is refused with one bell and changes nothing
-// (nothing is written); one that reaches the ceiling is taken.
+// A typed key or Right past maxline bytes is refused with one bell and
+// writes nothing; one that reaches the ceiling is taken.
 TEST(KeyLoop, TheLineHoldsAtMostMaxlineBytes) {
   const std::pair<std::string, bool> keys[] = {  // a key, and whether it is refused
       {"abc", true}, {"a", false}, {"\033[C", false}, {"\033[C", true}, {"b", true}};
@@ -276,8 +273,7 @@ TEST(KeyLoop, SecretLinesAreNeverStored) {
   EXPECT_EQ(s.finish(), 0);
 }
 
-// Bells that standard error cannot take (a full pipe that nobody drains)
-// are dropped: the loop never waits for them, and the next line goes out.
+// Bells that a full standard error cannot take are dropped, never waited for.
 TEST(KeyLoop, BellsNeverWaitForStandardError) {
   KeySession s;
   s.start();

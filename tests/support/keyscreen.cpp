@@ -130,9 +130,8 @@ void KeyScreen::gathersent() {
   std::fflush(stdout);
   char buf[4096];
   for (ssize_t k; (k = read(out_, buf, sizeof buf)) > 0;) handed_.append(buf, static_cast<std::size_t>(k));
-  // Each line handed on ends in its count in seven columns and a line
-  // break. A pasted line break is part of the line, so a record ends at the
-  // first line break whose count tells the bytes before it.
+  // A record ends at the first line break that its seven-column count
+  // points to: a pasted line break is part of the line.
   std::size_t end = handed_.find('\n', 7);
   while (end != std::string::npos) {
     std::string line = handed_.substr(0, end - 7);

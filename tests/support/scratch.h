@@ -26,10 +26,8 @@ class TempDir {
 void writefile(const std::string& path, const std::string& bytes);
 std::string readfile(const std::string& path);
 
-// For a child just forked: its peak resident memory starts anew from what it
-// holds of its own. The free memory of the heap it shares with its parent
-// goes back to the system, and the peak is counted again from there, so
-// that the peak of a child of a large process tells what the child used.
+// For a child just forked: the free heap it shares with its parent goes
+// back to the system, and its peak resident memory is counted anew.
 void freshpeak();
 
 // The number of descriptors this process has open.

@@ -130,9 +130,8 @@ TEST(Pipe, FeedsTheLargestInputWhole) {
   EXPECT_EQ(piped("wc -c", input), "2147483647\n");
 }
 
-// A process limit that refuses every fork: pipe and spawn try again for
-// about a second, then stop with the system's reason. Root is not held to
-// the limit, so the test gives up root first.
+// Under a process limit (root gives up root first, as root is not held to
+// it), pipe and spawn retry a fork for a second, then stop with the reason.
 TEST(PipeDeathTest, ForksRefusedForWantOfProcessesStopTheProgram) {
   Val command = Val::chars("echo no"), none = Val::chars(""), two = Val::intscalar(2), r;
   for (bool spawning : {false, true}) {
